@@ -1,0 +1,48 @@
+// Second-order band-reject (notch) filter, bilinear-transform design:
+//   H(z) = (1 - c2 z^-1 + z^-2) / ((1 + t) - c2 z^-1 + (1 - t) z^-2),
+//   t = tan(pi bandWidth / fs), c2 = 2 cos(2 pi cutOffFreq / fs),
+// normalised by 1 + t. Zero gain at the centre, unity at 0 Hz and fs/2. State is double,
+// samples are float; channels are independent and the history carries across blocks.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "dsp/processing_node.h"
+
+class BandRejectNode : public ProcessingNode {
+public:
+    // Blocks may carry more channels than a format announces; this many always have history.
+    static constexpr int kMinHistorySlots = 10;
+
+    struct Coefficients {
+        double a0, a1, a2, b1, b2;
+    };
+    struct ChannelHistory {
+        double x1, x2, y1, y2;
+    };
+
+    // Computes the coefficients from cutOffFreq and bandWidth (lowering bandWidth to 5/12 of
+    // the sample rate) and clears the history of max(kMinHistorySlots, nChannels) channels.
+    void SetFormat(const AudioFormat* format) override;
+    // Filters every channel that has a history slot, in place. Leaves the block untouched when
+    // the centre lies above 5/11 of the sample rate or the format gave unusable coefficients.
+    int DoProcess(const SampleBlock& block) override;
+
+    // The readable statement of the filter: one channel's samples through the recurrence.
+    static void FilterChannel(const Coefficients& c, ChannelHistory& h, float* samples, int count);
+
+    const Coefficients& Coeffs() const { return coefficients_; }
+    const ChannelHistory& History(int channel) const { return history_[channel]; }
+    int HistorySlots() const { return static_cast<int>(history_.size()); }
+
+    int32_t cutOffFreq = 1000;
+    int32_t bandWidth = 400;
+
+private:
+    bool PassesThrough() const;
+
+    Coefficients coefficients_{};
+    bool coefficientsUsable_ = false;
+    std::vector<ChannelHistory> history_ = std::vector<ChannelHistory>(kMinHistorySlots, ChannelHistory{});
+};

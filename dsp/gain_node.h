@@ -1,0 +1,13 @@
+// The output level stage: every sample times gain, in double precision, rounded to float.
+#pragma once
+
+#include "dsp/processing_node.h"
+
+class GainNode : public ProcessingNode {
+public:
+    int DoProcess(const SampleBlock& block) override;
+
+    static void ApplyGain(double gain, float* samples, int count);
+
+    double gain = 1.0;
+};

@@ -1,0 +1,17 @@
+#include <windows.h>
+
+#include "host/startup.h"
+
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
+{
+    switch (reason) {
+    case DLL_PROCESS_ATTACH:
+        DisableThreadLibraryCalls(instance);
+        OnProcessAttach(instance);
+        break;
+    case DLL_PROCESS_DETACH:
+        OnProcessDetach();
+        break;
+    }
+    return TRUE;
+}

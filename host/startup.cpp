@@ -1,0 +1,10 @@
+#include "host/startup.h"
+
+#include "platform/resource_chain.h"
+
+void OnProcessAttach(HINSTANCE instance)
+{
+    ResourceChain::SetOwnModule(instance);
+}
+
+void OnProcessDetach() {}

@@ -1,0 +1,8 @@
+// What the library does when the system loads and unloads it.
+#pragma once
+
+#include <windows.h>
+
+// Process attach. Never fails the load and lets nothing escape.
+void OnProcessAttach(HINSTANCE instance);
+void OnProcessDetach();

@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Sets everything up, builds, and runs every test under 32-bit Wine.
+set -euo pipefail
+repo=$(cd "$(dirname "$0")/.." && pwd)
+"$repo/scripts/setup.sh"
+. "$repo/scripts/wine-env.sh"
+configure_and_build
+start_display
+start_wine
+cd "$build_dir"
+ctest --output-on-failure -j"$(nproc)" --timeout 600 "$@"

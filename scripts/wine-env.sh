@@ -1,0 +1,35 @@
+# Sourced by the scripts: a private Wine prefix in the build tree, a persistent wineserver
+# (a test process then starts in milliseconds) and an Xvfb display for anything with a window.
+build_dir=${BUILD_DIR:-$repo/build}
+export WINEPREFIX=$build_dir/wineprefix
+export WINEARCH=win32
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export DISPLAY=${BANDREJECT_DISPLAY:-:97}
+
+start_display() {
+    if ! xdpyinfo -display "$DISPLAY" >/dev/null 2>&1 && [ ! -e "/tmp/.X11-unix/X${DISPLAY#:}" ]; then
+        Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+        for _ in $(seq 50); do
+            [ -e "/tmp/.X11-unix/X${DISPLAY#:}" ] && break
+            sleep 0.1
+        done
+    fi
+}
+
+start_wine() {
+    mkdir -p "$build_dir"
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        wineboot -i >/dev/null 2>&1 || true
+        wineserver -w
+    fi
+    wineserver -p 2>/dev/null || true
+    # Wine's own services start with the first program; start them here, detached from the
+    # pipes of whatever runs the tests, or that waits for them to end.
+    wine cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
+}
+
+configure_and_build() {
+    cmake -S "$repo" -B "$build_dir" -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw-i686.cmake" >/dev/null
+    cmake --build "$build_dir" -j"$(nproc)"
+}

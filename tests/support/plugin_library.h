@@ -1,0 +1,29 @@
+// BandReject.dll loaded from the test program's folder, as a host loads it, with every export
+// looked up by name.
+#pragma once
+
+#include <string>
+
+#include "host/plugin_api.h"
+#include "platform/handles.h"
+
+struct PluginLibrary {
+    PluginLibrary();
+    PluginLibrary(const PluginLibrary&) = delete;
+    PluginLibrary& operator=(const PluginLibrary&) = delete;
+
+    ModuleHandle module;
+    decltype(&::PlugInInfo) PlugInInfo = nullptr;
+    decltype(&::CopySettings) CopySettings = nullptr;
+    decltype(&::Free) Free = nullptr;
+    decltype(&::SetStreamCallBack) SetStreamCallBack = nullptr;
+    decltype(&::OpenStream) OpenStream = nullptr;
+    decltype(&::ProcessStream) ProcessStream = nullptr;
+    decltype(&::CloseStream) CloseStream = nullptr;
+
+    // Looks up an export that this helper does not list.
+    FARPROC Export(const char* name) const { return GetProcAddress(module, name); }
+};
+
+// The folder of the running test program, with a trailing backslash.
+std::string ProgramFolder();

@@ -1,0 +1,8 @@
+// The reference host's commands; each takes the words after its name and returns the exit code.
+#pragma once
+
+#include "options.h"
+
+int RunProcess(int argc, char** argv);
+int RunMakeHum(int argc, char** argv);
+int RunLevel(int argc, char** argv);

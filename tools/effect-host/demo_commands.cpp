@@ -1,0 +1,98 @@
+// effect-host make-hum OUT.wav: a short recording spoilt by a strong mains-style hum, and
+// effect-host level IN.wav --at HZ: how loud one frequency is in a file.
+#include <cmath>
+#include <cstdio>
+#include <random>
+#include <vector>
+
+#include "commands.h"
+#include "wav_file.h"
+
+namespace {
+constexpr double kPi = 3.14159265358979323846;
+
+// Level of the tone at frequency in one channel, in dB relative to a full-scale sine (Goertzel).
+double ToneLevelDb(const std::vector<float>& samples, size_t skip, double frequency, double sampleRate)
+{
+    const double w = 2.0 * kPi * frequency / sampleRate;
+    const double coefficient = 2.0 * std::cos(w);
+    double s1 = 0.0, s2 = 0.0;
+    size_t n = 0;
+    for (size_t i = skip; i < samples.size(); ++i, ++n) {
+        const double s0 = samples[i] + coefficient * s1 - s2;
+        s2 = s1;
+        s1 = s0;
+    }
+    if (n == 0)
+        return -INFINITY;
+    const double power = s1 * s1 + s2 * s2 - coefficient * s1 * s2;
+    const double amplitude = 2.0 * std::sqrt(std::max(power, 0.0)) / n;
+    return 20.0 * std::log10(amplitude + 1e-12);
+}
+}  // namespace
+
+int RunMakeHum(int argc, char** argv)
+{
+    Options options(argc, argv);
+    options.Allow({"seconds", "rate", "hum"});
+    if (options.Positional().size() != 1)
+        throw UsageError("make-hum takes the output file: make-hum OUT.wav");
+    const double seconds = options.Number("seconds", 4.0);
+    const uint32_t rate = options.Unsigned("rate", 44100);
+    const double hum = options.Number("hum", 1000.0);
+    if (seconds <= 0 || seconds > 3600 || rate < 8000 || rate > 384000)
+        throw UsageError("--seconds takes 0 to 3600 and --rate 8000 to 384000");
+
+    WavFormat format;
+    format.channels = 2;
+    format.sampleRate = rate;
+    format.bitsPerSample = 16;
+    WavWriter writer(options.Positional()[0], format);
+
+    // A slow arpeggio of plucked notes with a little noise, under a hum at -9 dBFS.
+    const double notes[] = {220.0, 277.18, 329.63, 440.0, 329.63, 277.18};
+    std::mt19937 random(1);
+    std::normal_distribution<double> noise(0.0, 0.01);
+    const uint32_t total = static_cast<uint32_t>(seconds * rate);
+    const uint32_t chunk = 4096;
+    std::vector<float> left(chunk), right(chunk);
+    for (uint32_t start = 0; start < total; start += chunk) {
+        const uint32_t count = std::min(chunk, total - start);
+        for (uint32_t j = 0; j < count; ++j) {
+            const double t = static_cast<double>(start + j) / rate;
+            const int note = static_cast<int>(t * 2.0) % 6;
+            const double age = std::fmod(t, 0.5);
+            const double music = 0.3 * std::exp(-4.0 * age) * std::sin(2.0 * kPi * notes[note] * t);
+            const double buzz = 0.35 * std::sin(2.0 * kPi * hum * t);
+            left[j] = static_cast<float>(music + buzz + noise(random));
+            right[j] = static_cast<float>(0.8 * music + buzz + noise(random));
+        }
+        const float* channels[] = {left.data(), right.data()};
+        writer.WriteFrames(channels, count);
+    }
+    writer.Finish();
+    std::printf("wrote %s: %.1f s, %u Hz stereo, hum at %g Hz\n", options.Positional()[0].c_str(), seconds, rate, hum);
+    return 0;
+}
+
+int RunLevel(int argc, char** argv)
+{
+    Options options(argc, argv);
+    options.Allow({"at"});
+    if (options.Positional().size() != 1)
+        throw UsageError("level takes one file: level IN.wav --at HZ");
+    const double frequency = options.Number("at", 1000.0);
+    WavReader reader(options.Positional()[0]);
+    const WavFormat& format = reader.Format();
+    std::vector<std::vector<float>> channels(format.channels, std::vector<float>(reader.FrameCount()));
+    std::vector<float*> pointers;
+    for (auto& channel : channels)
+        pointers.push_back(channel.data());
+    reader.ReadFrames(pointers.data(), static_cast<uint32_t>(reader.FrameCount()));
+    // The first 100 ms hold the filter's transient.
+    const size_t skip = std::min<size_t>(reader.FrameCount(), format.sampleRate / 10);
+    for (size_t k = 0; k < channels.size(); ++k)
+        std::printf("%s: channel %zu: %g Hz at %.1f dB\n", options.Positional()[0].c_str(), k + 1, frequency,
+                    ToneLevelDb(channels[k], skip, frequency, format.sampleRate));
+    return 0;
+}

@@ -1,0 +1,24 @@
+#include "plugin.h"
+
+std::string ProgramFolder()
+{
+    char path[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string folder(path, length);
+    return folder.substr(0, folder.find_last_of("\\/") + 1);
+}
+
+Plugin::Plugin() : path_(ProgramFolder() + "BandReject.dll")
+{
+    module_.Attach(LoadLibraryA(path_.c_str()));
+    if (!module_)
+        throw HostError("cannot load the plug-in " + path_ + " (error " + std::to_string(GetLastError()) + ")");
+}
+
+FARPROC Plugin::Lookup(const char* name) const
+{
+    FARPROC function = GetProcAddress(module_, name);
+    if (!function)
+        throw HostError(path_ + " does not export " + name);
+    return function;
+}

@@ -1,0 +1,29 @@
+// A settings record owned by the plug-in, released through its Free export.
+#pragma once
+
+#include "options.h"
+#include "plugin.h"
+
+class SettingsRecord {
+public:
+    SettingsRecord(const Plugin& plugin, EffectSettings* record);
+    ~SettingsRecord();
+    SettingsRecord(SettingsRecord&& other) noexcept;
+    SettingsRecord(const SettingsRecord&) = delete;
+    SettingsRecord& operator=(const SettingsRecord&) = delete;
+
+    EffectSettings* Get() const { return record_; }
+    EffectSettings* operator->() const { return record_; }
+
+private:
+    decltype(&::Free) free_;
+    EffectSettings* record_;
+};
+
+// The settings a command starts from: the plug-in's defaults, then --cutoff HZ, --bandwidth HZ
+// and --level PERCENT written into the record as a host may.
+SettingsRecord StartingSettings(const Plugin& plugin, const Options& options);
+extern const std::vector<std::string> kSettingsOptions;
+
+// "level 100.002% (1.000015259254738), centre 1000 Hz, bandwidth 400 Hz"
+std::string DescribeSettings(const EffectSettings& settings);
