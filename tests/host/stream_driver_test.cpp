@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "support/plugin_library.h"
+#include "support/reference_filter.h"
 
 namespace {
 
@@ -45,25 +46,6 @@ struct Source {
         return index == shortCall ? shortCount : static_cast<uint32_t>(count);
     }
 };
-
-// One channel of the stream's expected output: the published recurrence, then the gain.
-std::vector<float> Reference(const std::vector<float>& input, double fs, double centre, double bandwidth, double gain)
-{
-    bandwidth = std::min(bandwidth, std::floor(fs * 0.4166666666666667));
-    const double t = std::tan((bandwidth * 3.141592653589793) / fs);
-    const double c2 = 2.0 * std::cos((centre * 6.283185307179586) / fs);
-    const double d = t + 1.0;
-    const double a0 = 1.0 / d, a1 = -(c2 / d), a2 = 1.0 / d, b1 = -(c2 / d), b2 = (1.0 - t) / d;
-    double x1 = 0, x2 = 0, y1 = 0, y2 = 0;
-    std::vector<float> output(input.size());
-    for (size_t j = 0; j < input.size(); ++j) {
-        const double x = input[j];
-        const double y = a0 * x + a1 * x1 + a2 * x2 - b1 * y1 - b2 * y2;
-        x2 = x1, x1 = x, y2 = y1, y1 = y;
-        output[j] = static_cast<float>(static_cast<double>(static_cast<float>(y)) * gain);
-    }
-    return output;
-}
 
 class StreamDriver : public testing::Test {
 protected:
@@ -119,7 +101,7 @@ protected:
 
     std::vector<float> Expected(size_t k, double centre = 1000, double bandwidth = 400, double level = 0.75)
     {
-        return Reference(source.signal[k], rate_, centre, bandwidth, level);
+        return ReferenceStream(source.signal[k], rate_, centre, bandwidth, level);
     }
 
     PluginLibrary plugin;

@@ -1,0 +1,19 @@
+// Runs the reference host (or another program) as a child process and collects what it printed.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+struct RunResult {
+    DWORD exitCode = 0;
+    std::string output;  // standard output and standard error together
+};
+
+std::string EffectHostPath();
+RunResult RunProgram(const std::string& commandLine);
+RunResult RunEffectHost(const std::string& arguments);
+
+// A fresh empty folder under the test's working directory, with a trailing backslash.
+std::string ScratchFolder(const std::string& name);
+std::string ReadFile(const std::string& path);

@@ -1,0 +1,250 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/effect_host_runner.h"
+#include "support/reference_filter.h"
+
+namespace {
+
+struct TestWav {
+    uint16_t tag = 1;  // PCM
+    uint16_t channels = 1;
+    uint32_t rate = 44100;
+    uint16_t bits = 16;
+    bool extensible = false;
+    std::vector<std::vector<float>> samples;  // exactly representable in the chosen format
+};
+
+void Put(std::string& out, uint32_t value, int bytes)
+{
+    for (int b = 0; b < bytes; ++b)
+        out += static_cast<char>(value >> (8 * b));
+}
+
+std::string Encode(const TestWav& wav)
+{
+    const uint16_t frameBytes = wav.channels * wav.bits / 8;
+    const uint32_t frames = static_cast<uint32_t>(wav.samples[0].size());
+    std::string data;
+    for (uint32_t j = 0; j < frames; ++j)
+        for (uint16_t k = 0; k < wav.channels; ++k) {
+            const float sample = wav.samples[k][j];
+            if (wav.tag == 3) {
+                uint32_t bits;
+                std::memcpy(&bits, &sample, 4);
+                Put(data, bits, 4);
+            } else {
+                Put(data, static_cast<uint32_t>(static_cast<int32_t>(std::ldexp(sample, wav.bits - 1))), wav.bits / 8);
+            }
+        }
+    std::string fmt;
+    Put(fmt, wav.extensible ? 0xFFFE : wav.tag, 2);
+    Put(fmt, wav.channels, 2);
+    Put(fmt, wav.rate, 4);
+    Put(fmt, wav.rate * frameBytes, 4);
+    Put(fmt, frameBytes, 2);
+    Put(fmt, wav.bits, 2);
+    if (wav.extensible) {
+        Put(fmt, 22, 2);
+        Put(fmt, wav.bits, 2);
+        Put(fmt, 0, 4);
+        Put(fmt, wav.tag, 2);
+        fmt += std::string("\x00\x00\x00\x00\x10\x00\x80\x00\x00\xAA\x00\x38\x9B\x71", 14);
+    }
+    std::string file = "RIFF";
+    Put(file, static_cast<uint32_t>(4 + 8 + fmt.size() + 8 + data.size()), 4);
+    file += "WAVEfmt ";
+    Put(file, static_cast<uint32_t>(fmt.size()), 4);
+    file += fmt + "LIST";
+    Put(file, 4, 4);
+    file += "INFOdata";
+    Put(file, static_cast<uint32_t>(data.size()), 4);
+    return file + data;
+}
+
+TestWav Noise(uint16_t channels, uint32_t frames, uint16_t bits, uint16_t tag = 1, uint32_t seed = 1)
+{
+    TestWav wav;
+    wav.tag = tag;
+    wav.channels = channels;
+    wav.bits = bits;
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<int32_t> level(-30000, 30000);
+    wav.samples.assign(channels, std::vector<float>(frames));
+    for (auto& channel : wav.samples)
+        for (float& sample : channel)
+            sample = level(random) / 32768.0f;
+    return wav;
+}
+
+// Reads back a 32-bit float or 16-bit PCM WAV as written by effect-host.
+std::vector<std::vector<float>> Decode(const std::string& file, uint16_t& bits)
+{
+    const size_t fmt = file.find("fmt ");
+    const size_t data = file.find("data");
+    if (fmt == std::string::npos || data == std::string::npos)
+        return {};
+    uint16_t channels;
+    std::memcpy(&channels, &file[fmt + 10], 2);
+    std::memcpy(&bits, &file[fmt + 22], 2);
+    uint32_t size;
+    std::memcpy(&size, &file[data + 4], 4);
+    const size_t frames = size / (channels * bits / 8);
+    std::vector<std::vector<float>> samples(channels, std::vector<float>(frames));
+    const char* p = &file[data + 8];
+    for (size_t j = 0; j < frames; ++j)
+        for (uint16_t k = 0; k < channels; ++k) {
+            if (bits == 32) {
+                std::memcpy(&samples[k][j], p, 4);
+                p += 4;
+            } else {
+                int16_t value;
+                std::memcpy(&value, p, 2);
+                samples[k][j] = value / 32768.0f;
+                p += 2;
+            }
+        }
+    return samples;
+}
+
+class ProcessCommand : public testing::Test {
+protected:
+    void SetUp() override { folder = ScratchFolder(testing::UnitTest::GetInstance()->current_test_info()->name()); }
+
+    std::string Write(const std::string& name, const std::string& content)
+    {
+        const std::string path = folder + name;
+        std::ofstream(path, std::ios::binary) << content;
+        return path;
+    }
+
+    std::string folder;
+};
+
+TEST_F(ProcessCommand, EveryInputFormatIsFilteredWithThePluginDefaults)
+{
+    struct Case {
+        const char* name;
+        TestWav wav;
+    };
+    TestWav extensible24 = Noise(1, 3000, 24, 1, 2);
+    extensible24.extensible = true;
+    TestWav extensibleFloat = Noise(3, 2000, 32, 3, 4);
+    extensibleFloat.extensible = true;
+    const Case cases[] = {{"pcm16", Noise(2, 5000, 16)},           {"pcm24ext", extensible24},
+                          {"pcm32", Noise(1, 4097, 32, 1, 3)},     {"float", Noise(10, 1500, 32, 3, 5)},
+                          {"floatext", extensibleFloat}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string in = Write(std::string(c.name) + ".wav", Encode(c.wav));
+        const std::string out = folder + c.name + "-out.wav";
+        const RunResult run = RunEffectHost("process \"" + in + "\" \"" + out + "\"");
+        ASSERT_EQ(0u, run.exitCode) << run.output;
+        uint16_t bits = 0;
+        const auto samples = Decode(ReadFile(out), bits);
+        EXPECT_EQ(32, bits);
+        ASSERT_EQ(c.wav.channels, samples.size());
+        for (size_t k = 0; k < samples.size(); ++k)
+            EXPECT_EQ(ReferenceStream(c.wav.samples[k], 44100, 1000, 400, 1.000015259254738), samples[k])
+                << "channel " << k;
+    }
+}
+
+TEST_F(ProcessCommand, CommandLineSettingsAreWrittenIntoTheRecord)
+{
+    const TestWav wav = Noise(2, 10000, 16, 1, 9);
+    const std::string in = Write("in.wav", Encode(wav));
+    const std::string out = folder + "out.wav";
+    const RunResult run =
+        RunEffectHost("process \"" + in + "\" \"" + out + "\" --cutoff 3000 --bandwidth 20000 --level 50 --block 333");
+    ASSERT_EQ(0u, run.exitCode) << run.output;
+    uint16_t bits = 0;
+    const auto samples = Decode(ReadFile(out), bits);
+    ASSERT_EQ(2u, samples.size());
+    for (size_t k = 0; k < 2; ++k)
+        EXPECT_EQ(ReferenceStream(wav.samples[k], 44100, 3000, 20000, 0.5), samples[k]);
+}
+
+TEST_F(ProcessCommand, SameFormatKeepsTheInputFormatAndCountsClipping)
+{
+    TestWav wav = Noise(1, 4000, 16, 1, 6);
+    const std::string in = Write("in.wav", Encode(wav));
+    const std::string quiet = folder + "quiet.wav", loud = folder + "loud.wav";
+
+    RunResult run = RunEffectHost("process \"" + in + "\" \"" + quiet + "\" --same-format --level 10");
+    ASSERT_EQ(0u, run.exitCode) << run.output;
+    EXPECT_EQ(std::string::npos, run.output.find("clipped"));
+    uint16_t bits = 0;
+    EXPECT_EQ(4000u, Decode(ReadFile(quiet), bits)[0].size());
+    EXPECT_EQ(16, bits);
+
+    run = RunEffectHost("process \"" + in + "\" \"" + loud + "\" --same-format --level 400");
+    ASSERT_EQ(0u, run.exitCode) << run.output;
+    EXPECT_NE(std::string::npos, run.output.find("samples clipped")) << run.output;
+    const auto samples = Decode(ReadFile(loud), bits);
+    for (float sample : samples[0])
+        ASSERT_LE(std::fabs(sample), 1.0f);
+}
+
+TEST_F(ProcessCommand, BadInputGivesOneErrorLineAndNoOutputFile)
+{
+    TestWav twelve = Noise(12, 100, 16);
+    std::string truncated = Encode(Noise(2, 1000, 16));
+    truncated.resize(truncated.size() - 10);
+    TestWav adpcm = Noise(1, 100, 16);
+    adpcm.tag = 2;
+    struct Case {
+        const char* name;
+        std::string content;
+        const char* says;
+    };
+    const Case cases[] = {
+        {"text", "this is not audio", "not a WAV file"},
+        {"empty", "", "not a WAV file"},
+        {"truncated", truncated, "truncated"},
+        {"twelve", Encode(twelve), "unsupported format"},
+        {"adpcm", Encode(adpcm), "unsupported format"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string in = Write(std::string(c.name) + ".wav", c.content);
+        const std::string out = folder + c.name + "-out.wav";
+        const RunResult run = RunEffectHost("process \"" + in + "\" \"" + out + "\"");
+        EXPECT_NE(0u, run.exitCode);
+        EXPECT_NE(std::string::npos, run.output.find(c.says)) << run.output;
+        EXPECT_EQ(1, std::count(run.output.begin(), run.output.end(), '\n')) << run.output;
+        EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(out.c_str()));
+        EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((out + ".partial").c_str()));
+    }
+}
+
+TEST_F(ProcessCommand, AMissingPluginIsReportedByName)
+{
+    const std::string lonely = folder + "effect-host.exe";
+    ASSERT_TRUE(CopyFileA(EffectHostPath().c_str(), lonely.c_str(), FALSE));
+    const std::string in = Write("in.wav", Encode(Noise(1, 100, 16)));
+    const std::string out = folder + "out.wav";
+    const RunResult run = RunProgram("\"" + lonely + "\" process \"" + in + "\" \"" + out + "\"");
+    EXPECT_EQ(1u, run.exitCode);
+    EXPECT_NE(std::string::npos, run.output.find("BandReject.dll")) << run.output;
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(out.c_str()));
+}
+
+TEST_F(ProcessCommand, MistypedOptionsAreRejected)
+{
+    const std::string in = Write("in.wav", Encode(Noise(1, 100, 16)));
+    for (const char* options : {"--cutof 100", "--cutoff -5", "--level abc", "--cutoff"}) {
+        SCOPED_TRACE(options);
+        const RunResult run = RunEffectHost("process \"" + in + "\" \"" + folder + "o.wav\" " + options);
+        EXPECT_EQ(2u, run.exitCode) << run.output;
+    }
+}
+
+}  // namespace
