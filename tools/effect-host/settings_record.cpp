@@ -48,7 +48,7 @@ SettingsRecord StartingSettings(const Plugin& plugin, const Options& options)
 std::string DescribeSettings(const EffectSettings& settings)
 {
     char text[160];
-    std::snprintf(text, sizeof text, "level %.3f%% (%.15g), centre %u Hz, bandwidth %u Hz", settings.dryOut * 100.0,
+    std::snprintf(text, sizeof text, "level %.3f%% (%.16g), centre %u Hz, bandwidth %u Hz", settings.dryOut * 100.0,
                   settings.dryOut, settings.cutOffFreq, settings.bandWidth);
     return text;
 }
