@@ -1,0 +1,97 @@
+#include "ui/graph_layout.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+// Keeps wild curve values inside what int and GDI coordinates can hold.
+constexpr double kUnitLimit = 1e6;
+
+// NaN goes to the far low end, where the clipping hides it.
+double Limited(double value) { return std::isnan(value) ? -kUnitLimit : std::clamp(value, -kUnitLimit, kUnitLimit); }
+
+int TruncatedUnit(double value) { return static_cast<int>(Limited(value)); }
+
+int Quotient(int pixels, int units) { return units > 0 && pixels > 0 ? pixels / units : 0; }
+}  // namespace
+
+GraphRange AutoRange(const ResponseCurve& curve)
+{
+    GraphRange range{};
+    range.xMin = range.xMax = TruncatedUnit(curve[0].x);
+    range.yMax = -10000;
+    range.yMin = 10000;
+    for (const CurvePoint& point : curve) {
+        range.xMax = std::max(range.xMax, TruncatedUnit(point.x));
+        range.xMin = std::min(range.xMin, TruncatedUnit(point.x));
+        range.yMax = std::max(range.yMax, TruncatedUnit(std::ceil(point.y + 0.001)));
+        range.yMin = std::min(range.yMin, TruncatedUnit(std::floor(point.y - 0.001)));
+    }
+    range.xMax += 1;
+    return range;
+}
+
+GraphLayout MakeLayout(int width, int height, const GraphRange& range)
+{
+    GraphLayout layout;
+    layout.width = width;
+    layout.height = height;
+    layout.range = range;
+    layout.xScale = Quotient(width - 82, range.xMax - range.xMin);
+    layout.yScale = Quotient(height - 58, range.yMax - range.yMin);
+    return layout;
+}
+
+RECT GraphLayout::PlotArea() const
+{
+    return RECT{kLeft, YPixel(range.yMax), (range.xMax - range.xMin) * xScale + kLeft - 1, OriginY()};
+}
+
+POINT GraphLayout::ToPixel(const CurvePoint& point) const
+{
+    const double x = Limited(point.x);
+    const double y = Limited(point.y);
+    const int wholeX = static_cast<int>(x);
+    const int wholeY = static_cast<int>(y);
+    const double px = kLeft + static_cast<double>(wholeX - range.xMin) * xScale + (x - wholeX) * xScale;
+    const double py = OriginY() - static_cast<double>(wholeY - range.yMin) * yScale - (y - wholeY) * yScale;
+    return POINT{static_cast<LONG>(px), static_cast<LONG>(py)};
+}
+
+bool GraphLayout::StartsSelection(POINT at) const
+{
+    return at.y >= YPixel(range.yMax) && at.y <= OriginY() - 1 && at.x >= kLeft && at.x < XPixel(range.xMax);
+}
+
+POINT GraphLayout::LimitCorner(POINT at) const
+{
+    const RECT area = PlotArea();
+    const LONG x = at.x < XPixel(range.xMax) ? at.x : area.right;
+    const LONG y = std::max(std::min<LONG>(at.y, OriginY() - 1), area.top);
+    return POINT{x, y};
+}
+
+GraphRange GraphLayout::Zoom(POINT start, POINT corner) const
+{
+    if (!Usable())
+        return range;
+    GraphRange zoomed{};
+    int i = 1;
+    while (kLeft + i * xScale < start.x)
+        ++i;
+    zoomed.xMin = range.xMin + i - 1;
+    while (corner.x > kLeft + i * xScale)
+        ++i;
+    zoomed.xMax = range.xMin + i;
+
+    const LONG top = std::min(start.y, corner.y);
+    const LONG bottom = std::max(start.y, corner.y);
+    int j = 1;
+    while (OriginY() - j * yScale > bottom)
+        ++j;
+    zoomed.yMin = range.yMin + j - 1;
+    while (top < OriginY() - j * yScale)
+        ++j;
+    zoomed.yMax = range.yMin + j;
+    return zoomed;
+}

@@ -1,0 +1,254 @@
+#include "ui/response_graph.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+constexpr char kClassName[] = "BandRejectResponseGraph";
+const GraphRange kEmptyGrid{0, 5, -5, 0};
+
+Font MakeFont(const char* face, LONG height, LONG width, LONG weight)
+{
+    LOGFONTA description{};
+    description.lfHeight = height;
+    description.lfWidth = width;
+    description.lfWeight = weight;
+    description.lfQuality = PROOF_QUALITY;
+    description.lfPitchAndFamily = VARIABLE_PITCH | FF_ROMAN;
+    std::strncpy(description.lfFaceName, face, LF_FACESIZE - 1);
+    return Font(CreateFontIndirectA(&description));
+}
+
+void Line(HDC dc, int x0, int y0, int x1, int y1)
+{
+    MoveToEx(dc, x0, y0, nullptr);
+    LineTo(dc, x1, y1);
+}
+
+void Label(HDC dc, int value, RECT box, UINT format)
+{
+    char text[16];
+    const int length = std::snprintf(text, sizeof text, "%d", value);
+    DrawTextA(dc, text, length, &box, format);
+}
+
+// 10^exponent as the x labels show it; beyond 32 bits it stays at the largest value.
+int Decade(int exponent)
+{
+    return static_cast<int>(std::min(std::pow(10.0, exponent), 2147483647.0));
+}
+
+// The client size in hundredths of a millimetre of reference, so the picture plays back 1:1.
+RECT PictureFrame(HDC reference, int width, int height)
+{
+    return RECT{0, 0, MulDiv(width, GetDeviceCaps(reference, HORZSIZE) * 100, GetDeviceCaps(reference, HORZRES)),
+                MulDiv(height, GetDeviceCaps(reference, VERTSIZE) * 100, GetDeviceCaps(reference, VERTRES))};
+}
+}  // namespace
+
+bool ResponseGraph::Create(HWND parent, const RECT& rect, int id)
+{
+    return CreateChild(kClassName, parent, rect, id);
+}
+
+void ResponseGraph::ResetView()
+{
+    range_.xMax = 0;
+    range_.yMax = 0;
+}
+
+Bitmap ResponseGraph::Snapshot()
+{
+    const SIZE size = ClientSize();
+    WindowDC screen(Handle());
+    MemoryDC memory(CreateCompatibleDC(screen));
+    Bitmap shown(CreateCompatibleBitmap(screen, size.cx, size.cy));
+    if (memory && shown) {
+        SelectionGuard selected(memory, shown);
+        Paint(screen, memory);
+    }
+    return shown;
+}
+
+bool ResponseGraph::OnEraseBackground(HDC dc)
+{
+    Paint(dc, dc);
+    return true;
+}
+
+void ResponseGraph::Paint(HDC reference, HDC target)
+{
+    picture_.Reset();
+    const SIZE size = ClientSize();
+    const int w = size.cx, h = size.cy;
+    if (w <= 0 || h <= 0)
+        return;
+    const RECT frame = PictureFrame(reference, w, h);
+    MetafileDC recorder(reference, &frame);
+    MemoryDC memory(CreateCompatibleDC(reference));
+    // One pixel wider and higher than the client, so the copy at (-1, -1) covers every pixel.
+    Bitmap offscreen(CreateCompatibleBitmap(reference, w + 1, h + 1));
+    if (!recorder || !memory || !offscreen)
+        return;
+    Record(recorder, w, h);
+    picture_.Attach(recorder.Close());
+
+    SelectionGuard selected(memory, offscreen);
+    PatBlt(memory, 0, 0, w + 1, h + 1, WHITENESS);
+    const RECT client{0, 0, w, h};
+    PlayEnhMetaFile(memory, picture_, &client);
+    BitBlt(target, -1, -1, w + 1, h + 1, memory, 0, 0, SRCCOPY);
+}
+
+void ResponseGraph::Record(HDC dc, int w, int h)
+{
+    SetROP2(dc, R2_COPYPEN);
+    SelectionGuard background(dc, GetStockObject(WHITE_BRUSH));
+    Rectangle(dc, 0, 0, w - 1, h - 1);
+    const RECT inner{1, 1, w - 2, h - 2};
+    FrameRect(dc, &inner, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+
+    const Font titleFont = MakeFont("MS Sans Serif", -10, 6, FW_BOLD);
+    {
+        SelectionGuard font(dc, titleFont);
+        TextOutA(dc, 9, 5, "dB", 2);
+        TextOutA(dc, w - 27, h - 23, "F", 1);
+    }
+
+    const Pen axisPen(CreatePen(PS_SOLID, 2, RGB(0, 0, 0)));
+    {
+        SelectionGuard pen(dc, axisPen);
+        Line(dc, kLeft, h - 13, kLeft, 10);
+        Line(dc, kLeft, 10, 27, 20);
+        Line(dc, kLeft, 10, 33, 20);
+        Line(dc, 20, h - kBottom, w - 27, h - kBottom);
+        Line(dc, w - 27, h - kBottom, w - 37, h - 26);
+        Line(dc, w - 27, h - kBottom, w - 37, h - 20);
+    }
+
+    SavedDCState unclipped(dc);
+    if (!curve_ || curve_->Empty()) {
+        const GraphLayout grid = MakeLayout(w, h, kEmptyGrid);
+        if (grid.Usable())
+            DrawGrid(dc, grid);
+    } else {
+        if (range_.Automatic())
+            range_ = AutoRange(*curve_);
+        layout_ = MakeLayout(w, h, range_);
+        if (!layout_.Usable())
+            return;
+        DrawGrid(dc, layout_);
+        const RECT area = layout_.PlotArea();
+        const Region clip(CreateRectRgnIndirect(&area));
+        SelectClipRgn(dc, clip);
+        DrawCurve(dc);
+    }
+    if (dragging_) {
+        SelectionGuard pen(dc, GetStockObject(BLACK_PEN));
+        SelectionGuard brush(dc, GetStockObject(HOLLOW_BRUSH));
+        Rectangle(dc, dragStart_.x, dragStart_.y, dragCur_.x, dragCur_.y);
+    }
+}
+
+void ResponseGraph::DrawGrid(HDC dc, const GraphLayout& grid)
+{
+    const int w = grid.width, h = grid.height;
+    SelectionGuard tickPen(dc, GetStockObject(BLACK_PEN));
+    const Font labelFont = MakeFont("MS Sana Serif", 14, 0, FW_NORMAL);
+    SelectionGuard font(dc, labelFont);
+    const Pen gridPen(CreatePen(PS_SOLID, 1, kGridColour));
+
+    bool labelX = true;
+    for (int k = 1; grid.XPixel(grid.range.xMin + k) <= w - 52; ++k) {
+        const int x = grid.XPixel(grid.range.xMin + k);
+        if (labelX)
+            Label(dc, Decade(grid.range.xMin + k - 1), RECT{x - 30, h - 18, x + 30, h + 2}, DT_CENTER);
+        if (grid.xScale < 20)
+            labelX = !labelX;
+        Line(dc, x, h - 19, x, h - 27);
+        Line(dc, x, h - 21, x, h - 29);
+        SelectionGuard pen(dc, gridPen);
+        Line(dc, x, h - 26, x, 10);
+    }
+
+    int lastLabelTop = 0;
+    bool labelY = true;
+    for (int k = 1; grid.YPixel(grid.range.yMin + k) > 34; ++k) {
+        const int y = grid.YPixel(grid.range.yMin + k);
+        if (labelY && std::abs(y - 7 - lastLabelTop) >= 12) {
+            Label(dc, 5 * (grid.range.yMin + k), RECT{0, y - 7, 25, y + 5}, DT_RIGHT | DT_VCENTER);
+            lastLabelTop = y - 7;
+        }
+        if (grid.yScale < 15)
+            labelY = !labelY;
+        Line(dc, 26, y, 34, y);
+        Line(dc, 28, y, 32, y);
+        SelectionGuard pen(dc, gridPen);
+        Line(dc, 33, y, w - 47, y);
+    }
+}
+
+void ResponseGraph::DrawCurve(HDC dc)
+{
+    const Pen curvePen(CreatePen(PS_SOLID, 2, kCurveColour));
+    SelectionGuard pen(dc, curvePen);
+    const POINT first = layout_.ToPixel((*curve_)[0]);
+    MoveToEx(dc, first.x, first.y, nullptr);
+    for (size_t n = 1; n < curve_->Size(); ++n) {
+        const POINT next = layout_.ToPixel((*curve_)[n]);
+        LineTo(dc, next.x, next.y);
+    }
+}
+
+void ResponseGraph::OnLButtonDown(POINT at, UINT)
+{
+    if (!layout_.StartsSelection(at))
+        return;
+    dragStart_ = dragCur_ = at;
+    dragging_ = true;
+    SetCapture(Handle());
+}
+
+void ResponseGraph::OnMouseMove(POINT at, UINT)
+{
+    if (!dragging_)
+        return;
+    dragCur_ = layout_.LimitCorner(at);
+    Repaint();
+}
+
+void ResponseGraph::OnLButtonUp(POINT, UINT)
+{
+    if (dragging_) {
+        dragging_ = false;
+        if (dragStart_.x >= dragCur_.x)
+            ResetView();
+        else if (curve_ && !curve_->Empty())
+            range_ = layout_.Zoom(dragStart_, dragCur_);
+    }
+    ReleaseCapture();
+    Repaint();
+}
+
+void ResponseGraph::OnRButtonUp(POINT, UINT)
+{
+    dragging_ = false;
+    ReleaseCapture();
+    Repaint();
+}
+
+void ResponseGraph::OnCaptureChanged(HWND gainer)
+{
+    // Another window took the mouse: the selection cannot be finished.
+    if (dragging_ && gainer != Handle()) {
+        dragging_ = false;
+        Repaint();
+    }
+}
+
+void ResponseGraph::Repaint()
+{
+    InvalidateRect(Handle(), nullptr, TRUE);
+}
