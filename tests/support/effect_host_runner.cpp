@@ -9,7 +9,7 @@
 
 std::string EffectHostPath() { return ProgramFolder() + "effect-host.exe"; }
 
-RunResult RunProgram(const std::string& commandLine)
+RunResult RunProgram(const std::string& commandLine, const std::string& currentFolder)
 {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     char tempFolder[MAX_PATH], tempName[MAX_PATH];
@@ -29,7 +29,8 @@ RunResult RunProgram(const std::string& commandLine)
         startup.hStdError = output;
         PROCESS_INFORMATION info{};
         std::string line = commandLine;
-        if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info))
+        if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr,
+                            currentFolder.empty() ? nullptr : currentFolder.c_str(), &startup, &info))
             throw std::runtime_error("cannot start " + commandLine);
         KernelHandle process(info.hProcess);
         KernelHandle thread(info.hThread);

@@ -11,7 +11,8 @@ struct RunResult {
 };
 
 std::string EffectHostPath();
-RunResult RunProgram(const std::string& commandLine);
+// currentFolder empty: the child inherits this process's current directory.
+RunResult RunProgram(const std::string& commandLine, const std::string& currentFolder = "");
 RunResult RunEffectHost(const std::string& arguments);
 
 // A fresh empty folder under the test's working directory, with a trailing backslash.

@@ -1,0 +1,154 @@
+// XmlNode::LoadFile and FillFromDom: an XML file through the platform's DOM document component.
+#include <windows.h>
+#include <msxml2.h>
+#include <oleauto.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/com.h"
+#include "xml/xml_node.h"
+
+namespace {
+const CLSID kDomDocumentClass = {0x2933BF90, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
+const IID kDomDocumentInterface = {0x2933BF81, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
+const IID kDomNodeInterface = {0x2933BF80, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
+const IID kDomNodeListInterface = {0x2933BF82, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
+const IID kDomNamedNodeMapInterface = {0x2933BF83, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
+const IID kDomAttributeInterface = {0x2933BF85, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
+constexpr DWORD kCreationContext = CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER;
+constexpr DOMNodeType kElementNode = NODE_ELEMENT;
+
+Bstr ToWide(const std::string& text)
+{
+    const int length = text.empty() ? 0
+                                    : MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                                          nullptr, 0);
+    if (!text.empty() && length <= 0)
+        throw ComError(E_OUTOFMEMORY);
+    Bstr result(SysAllocStringLen(nullptr, static_cast<UINT>(length)));
+    if (!result.Get())
+        throw ComError(E_OUTOFMEMORY);
+    if (length > 0)
+        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), result.Get(), length);
+    return result;
+}
+
+std::string ToAnsi(BSTR text)
+{
+    const int wideLength = static_cast<int>(SysStringLen(text));
+    if (wideLength == 0)
+        return std::string();
+    const int length = WideCharToMultiByte(CP_ACP, 0, text, wideLength, nullptr, 0, nullptr, nullptr);
+    if (length <= 0)
+        throw ComError(E_OUTOFMEMORY);
+    std::string result(static_cast<size_t>(length), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text, wideLength, &result[0], length, nullptr, nullptr);
+    return result;
+}
+
+ComPtr<IXMLDOMDocument> CreateDocument()
+{
+    ComPtr<IUnknown> object;
+    HRESULT code = CoCreateInstance(kDomDocumentClass, nullptr, kCreationContext, IID_IUnknown, object.ReceiveVoid());
+    if (code == E_NOINTERFACE)
+        return ComPtr<IXMLDOMDocument>();
+    ThrowIfFailed(code);
+    ThrowIfFailed(OleRun(object.Get()));
+    return QueryInterfaceOrNull<IXMLDOMDocument>(object.Get(), kDomDocumentInterface);
+}
+
+// Copies name and attributes of an element into node; returns its child list, or null when
+// domNode is no element or has no children to visit.
+ComPtr<IXMLDOMNodeList> FillElement(XmlNode& node, IXMLDOMNode* domNode)
+{
+    if (!domNode)
+        throw ComError(E_POINTER);
+    DOMNodeType type = NODE_INVALID;
+    ThrowIfFailed(domNode->get_nodeType(&type), domNode, kDomNodeInterface);
+    if (type != kElementNode)
+        return ComPtr<IXMLDOMNodeList>();
+
+    Bstr name;
+    ThrowIfFailed(domNode->get_nodeName(name.Receive()), domNode, kDomNodeInterface);
+    node.SetName(ToAnsi(name.Get()));
+    node.reserved = 0;
+
+    ComPtr<IXMLDOMNamedNodeMap> attributes;
+    ThrowIfFailed(domNode->get_attributes(attributes.Receive()), domNode, kDomNodeInterface);
+    while (attributes) {
+        ComPtr<IXMLDOMNode> item;
+        ThrowIfFailed(attributes->nextNode(item.Receive()), attributes.Get(), kDomNamedNodeMapInterface);
+        if (!item)
+            break;
+        ComPtr<IXMLDOMAttribute> attribute = QueryInterfaceOrNull<IXMLDOMAttribute>(item.Get(), kDomAttributeInterface);
+        if (!attribute)
+            break;
+        Variant value;
+        ThrowIfFailed(attribute->get_value(value.Receive()), attribute.Get(), kDomAttributeInterface);
+        value.ChangeToString();
+        Bstr attributeName;
+        ThrowIfFailed(attribute->get_name(attributeName.Receive()), attribute.Get(), kDomAttributeInterface);
+        node.AppendAttribute(ToAnsi(attributeName.Get()), ToAnsi(value.String()));
+    }
+
+    ComPtr<IXMLDOMNodeList> children;
+    ThrowIfFailed(domNode->get_childNodes(children.Receive()), domNode, kDomNodeInterface);
+    return children;
+}
+}  // namespace
+
+bool XmlNode::LoadFile(std::string fileName)
+{
+    ComPtr<IXMLDOMDocument> document = CreateDocument();
+    Variant source(ToWide(fileName));
+    if (!document)
+        throw ComError(E_POINTER);
+    // The tree is read right after load returns, so the load must be complete by then; and a
+    // file must not make the parser fetch anything beyond itself.
+    ThrowIfFailed(document->put_async(VARIANT_FALSE), document.Get(), kDomDocumentInterface);
+    ThrowIfFailed(document->put_resolveExternals(VARIANT_FALSE), document.Get(), kDomDocumentInterface);
+
+    VARIANT_BOOL loaded = VARIANT_FALSE;
+    ThrowIfFailed(document->load(source.Get(), &loaded), document.Get(), kDomDocumentInterface);
+    if (loaded == VARIANT_FALSE)
+        return false;
+
+    ComPtr<IXMLDOMElement> root;
+    document->get_documentElement(root.Receive());
+    if (!root)
+        return false;
+    ComPtr<IXMLDOMNode> rootNode = QueryInterfaceOrNull<IXMLDOMNode>(root.Get(), kDomNodeInterface);
+    FillFromDom(rootNode.Get());
+    return true;
+}
+
+void XmlNode::FillFromDom(IXMLDOMNode* domNode)
+{
+    // One entry per open element instead of one call per level: a file nested thousands of
+    // levels deep must not exhaust the stack.
+    struct OpenElement {
+        XmlNode* node;
+        ComPtr<IXMLDOMNodeList> children;
+    };
+    std::vector<OpenElement> open;
+    ComPtr<IXMLDOMNodeList> children = FillElement(*this, domNode);
+    if (children)
+        open.push_back({this, std::move(children)});
+    while (!open.empty()) {
+        XmlNode* parent = open.back().node;
+        IXMLDOMNodeList* list = open.back().children.Get();
+        ComPtr<IXMLDOMNode> child;
+        ThrowIfFailed(list->nextNode(child.Receive()), list, kDomNodeListInterface);
+        if (!child) {
+            open.pop_back();
+            continue;
+        }
+        // Linked before it is filled, so a failure part-way leaves it owned by the tree.
+        XmlNode* node = new XmlNode;
+        parent->InsertChild(node, nullptr);
+        ComPtr<IXMLDOMNodeList> grandChildren = FillElement(*node, child.Get());
+        if (grandChildren)
+            open.push_back({node, std::move(grandChildren)});
+    }
+}
