@@ -17,9 +17,11 @@ struct Command {
 
 const Command kCommands[] = {
     {"process", RunProcess,
-     "process IN.wav OUT.wav [--cutoff HZ] [--bandwidth HZ] [--level PERCENT] [--same-format] [--block N]"},
+     "process IN.wav OUT.wav [--preset-xml FILE] [--cutoff HZ] [--bandwidth HZ] [--level PERCENT] [--same-format]"
+     " [--block N]"},
     {"make-hum", RunMakeHum, "make-hum OUT.wav [--seconds S] [--rate HZ] [--hum HZ]"},
     {"level", RunLevel, "level IN.wav [--at HZ]"},
+    {"info", RunInfo, "info"},
 };
 
 void PrintUsage(FILE* out)

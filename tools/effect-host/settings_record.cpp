@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <utility>
 
+#include "preset_xml.h"
+
 namespace {
 // What the plug-in loads from an empty store: the stored level 32767 taken as (x + 0.5) / 32767.
 constexpr double kDefaultLevel = 1.000015259254738;
@@ -10,7 +12,7 @@ constexpr uint32_t kDefaultCentre = 1000;
 constexpr uint32_t kDefaultBandwidth = 400;
 }  // namespace
 
-const std::vector<std::string> kSettingsOptions = {"cutoff", "bandwidth", "level"};
+const std::vector<std::string> kSettingsOptions = {"cutoff", "bandwidth", "level", "preset-xml"};
 
 SettingsRecord::SettingsRecord(const Plugin& plugin, EffectSettings* record)
     : free_(PLUGIN_EXPORT(plugin, Free)), record_(record)
@@ -28,7 +30,8 @@ SettingsRecord::~SettingsRecord()
         free_(record_);
 }
 
-SettingsRecord StartingSettings(const Plugin& plugin, const Options& options)
+namespace {
+SettingsRecord DefaultSettings(const Plugin& plugin)
 {
     EffectSettings defaults{};
     defaults.dryOut = defaults.volume2 = kDefaultLevel;
@@ -37,7 +40,14 @@ SettingsRecord StartingSettings(const Plugin& plugin, const Options& options)
     EffectSettings* copy = nullptr;
     if (!PLUGIN_EXPORT(plugin, CopySettings)(&copy, &defaults) || !copy)
         throw HostError("the plug-in could not allocate a settings record");
-    SettingsRecord record(plugin, copy);
+    return SettingsRecord(plugin, copy);
+}
+}  // namespace
+
+SettingsRecord StartingSettings(const Plugin& plugin, const Options& options)
+{
+    SettingsRecord record =
+        options.Has("preset-xml") ? LoadPresetXml(plugin, options.Text("preset-xml")) : DefaultSettings(plugin);
     record->cutOffFreq = options.Unsigned("cutoff", record->cutOffFreq);
     record->bandWidth = options.Unsigned("bandwidth", record->bandWidth);
     if (options.Has("level"))

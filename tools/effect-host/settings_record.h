@@ -20,8 +20,9 @@ private:
     EffectSettings* record_;
 };
 
-// The settings a command starts from: the plug-in's defaults, then --cutoff HZ, --bandwidth HZ
-// and --level PERCENT written into the record as a host may.
+// The settings a command starts from: the plug-in's defaults, or with --preset-xml FILE the
+// record that InitializeXml makes from that preset file, then --cutoff HZ, --bandwidth HZ and
+// --level PERCENT written into the record as a host may.
 SettingsRecord StartingSettings(const Plugin& plugin, const Options& options);
 extern const std::vector<std::string> kSettingsOptions;
 

@@ -1,0 +1,23 @@
+#include "preset_xml.h"
+
+#include <cstdio>
+
+#include "platform/com.h"
+#include "xml/xml_node.h"
+
+SettingsRecord LoadPresetXml(const Plugin& plugin, const std::string& path)
+{
+    XmlTree root(new XmlNode);
+    try {
+        if (!root->LoadFile(path))
+            throw HostError("cannot read the preset " + path + ": missing, unreadable or not well-formed XML");
+    } catch (const ComError& error) {
+        char code[16];
+        std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(error.Code()));
+        throw HostError("the XML parser failed on " + path + " (" + code + ")");
+    }
+    EffectSettings* record = nullptr;
+    if (!PLUGIN_EXPORT(plugin, InitializeXml)(root.get(), &record) || !record)
+        throw HostError("the plug-in could not make a settings record from " + path);
+    return SettingsRecord(plugin, record);
+}
