@@ -3,6 +3,7 @@
 // itself (its own module holding a dialog 32200 "Probe Own Dialog") and prints, one per line:
 //   dll-loaded=0|1
 //   window-caption=<caption of the settings window>   (when the DLL exports CreateSettingsWindow)
+//   plugin-caption=<caption of the DLL's own dialog 32200>
 //   dialog-source=language|own|none
 //   dialog-caption=<caption of the dialog 32200 that the resource chain finds>
 //   dllmain-variable=<LANGUAGE_DLLMAIN_RAN, or empty>
@@ -95,6 +96,7 @@ int main(int argc, char** argv)
     std::printf("dll-loaded=%d\n", plugin ? 1 : 0);
     if (plugin && GetProcAddress(plugin, "CreateSettingsWindow"))
         std::printf("window-caption=%s\n", SettingsWindowCaption(plugin).c_str());
+    std::printf("plugin-caption=%s\n", DialogCaption(plugin).c_str());
 
     OnProcessAttach(GetModuleHandleA(nullptr));
     HMODULE source = ResourceChain::FindResourceModule(MAKEINTRESOURCEA(kSettingsDialog), MAKEINTRESOURCEA(5));
