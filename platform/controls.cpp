@@ -1,0 +1,18 @@
+#include "platform/controls.h"
+
+std::string WindowText(HWND window)
+{
+    const int length = GetWindowTextLengthA(window);
+    if (length <= 0)
+        return std::string();
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    const int copied = GetWindowTextA(window, &text[0], length + 1);
+    text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
+    return text;
+}
+
+void SetWindowTextIfChanged(HWND window, const std::string& text)
+{
+    if (WindowText(window) != text)
+        SetWindowTextA(window, text.c_str());
+}

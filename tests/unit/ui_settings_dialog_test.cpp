@@ -1,0 +1,141 @@
+// The settings dialog's conversions and texts, the strict number reading of its data exchange,
+// and CreateSettingsWindow's clean-up when no window results.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <new>
+#include <string>
+
+#include "host/plugin_api.h"
+#include "platform/dialog.h"
+#include "platform/resource_chain.h"
+#include "ui/settings_dialog.h"
+
+namespace {
+// Live allocations of this program, to see that a failed creation frees what it made.
+long liveAllocations = 0;
+}  // namespace
+
+void* operator new(size_t size)
+{
+    void* memory = std::malloc(size ? size : 1);
+    if (!memory)
+        throw std::bad_alloc();
+    ++liveAllocations;
+    return memory;
+}
+void operator delete(void* memory) noexcept
+{
+    if (memory)
+        --liveAllocations;
+    std::free(memory);
+}
+void operator delete(void* memory, size_t) noexcept { operator delete(memory); }
+
+namespace {
+TEST(LevelLabel, ShowsPercentOverRoundedDecibels)
+{
+    const struct {
+        int percent;
+        const char* text;
+    } rows[] = {
+        {100, "100%\n(0 dB)"}, {99, "99%\n(-0.1 dB)"}, {70, "70%\n(-3.1 dB)"}, {50, "50%\n(-6 dB)"},
+        {26, "26%\n(-11.7 dB)"}, {1, "1%\n(-40 dB)"},  {0, "0%\n(-Inf dB)"},   {200, "200%\n(6 dB)"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.percent);
+        EXPECT_EQ(row.text, LevelLabelText(row.percent));
+    }
+}
+
+TEST(PercentToDb, StandsInTheLowestFloatBelowTwoToTheMinus23)
+{
+    EXPECT_EQ(-3.4028234663852886e+38, PercentToDb(0.0));
+    EXPECT_EQ(-3.4028234663852886e+38, PercentToDb(1.1920928955078125e-07 / 2));
+    EXPECT_GT(PercentToDb(1.1920928955078125e-07), -3.4028234663852886e+38);
+    EXPECT_DOUBLE_EQ(PercentToDb(50.0), PercentToDb(-50.0));
+    EXPECT_NEAR(-6.0206, PercentToDb(50.0), 1e-4);
+}
+
+TEST(RoundToDecimals, RoundsHalvesAwayFromZero)
+{
+    EXPECT_DOUBLE_EQ(0.3, RoundToDecimals(0.25, 1));
+    EXPECT_DOUBLE_EQ(-0.3, RoundToDecimals(-0.25, 1));
+    EXPECT_DOUBLE_EQ(-6.0, RoundToDecimals(-6.0206, 1));
+    EXPECT_EQ(0.0, RoundToDecimals(0.0, 1));
+    EXPECT_DOUBLE_EQ(3.0, RoundToDecimals(2.5, 0));
+    EXPECT_DOUBLE_EQ(1.23, RoundToDecimals(1.2345, 2));
+}
+
+TEST(SliderMapping, ValuesAreMirroredPositions)
+{
+    EXPECT_EQ(74, LevelToPosition(0.257));
+    EXPECT_EQ(0, LevelToPosition(1.000015259254738));
+    EXPECT_EQ(100, LevelToPosition(0.0));
+    EXPECT_DOUBLE_EQ(0.26, PositionToLevel(74));
+    EXPECT_EQ(1.0, PositionToLevel(0));
+    EXPECT_EQ(0.0, PositionToLevel(100));
+    // A garbage level stays a finite position instead of overflowing the conversion.
+    EXPECT_EQ(100 + 1000000, LevelToPosition(std::nan("")));
+    EXPECT_EQ(100 - 1000000, LevelToPosition(1e300));
+
+    EXPECT_EQ(19030, CentreToPosition(1000));
+    EXPECT_EQ(20000u, PositionToCentre(30));
+    EXPECT_EQ(30u, PositionToCentre(20000));
+    EXPECT_EQ(4601, BandwidthToPosition(400));
+    EXPECT_EQ(5000u, PositionToBandwidth(1));
+    EXPECT_EQ(1u, PositionToBandwidth(5000));
+    for (uint32_t hz : {30u, 1000u, 20000u})
+        EXPECT_EQ(hz, PositionToCentre(CentreToPosition(hz)));
+}
+
+TEST(ParseUnsigned, AcceptsPlainDecimalDigitsOnly)
+{
+    const struct {
+        const char* text;
+        bool ok;
+        uint32_t value;
+    } rows[] = {
+        {"0100", true, 100},     {" 7 ", true, 7},        {"4294967295", true, 4294967295u},
+        {"4294967296", false, 0}, {"", false, 0},          {"  ", false, 0},
+        {"-5", false, 0},         {"+1", false, 0},        {"42A", false, 0},
+        {"1 2", false, 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string("'") + row.text + "'");
+        uint32_t value = 0xdeadbeef;
+        EXPECT_EQ(row.ok, ParseUnsigned(row.text, value));
+        EXPECT_EQ(row.ok ? row.value : 0xdeadbeef, value);
+    }
+}
+
+class FailedCreation : public ::testing::Test {
+protected:
+    void SetUp() override { settings.cutOffFreq = 1000, settings.bandWidth = 400, settings.dryOut = 1.0; }
+    void TearDown() override { ResourceChain::SetOwnModule(nullptr); }
+    EffectSettings settings{};
+};
+
+TEST_F(FailedCreation, WithoutAParentLeavesNothingAllocated)
+{
+    // This program links the library's template.
+    ResourceChain::SetOwnModule(GetModuleHandleA(nullptr));
+    // A window made and destroyed first, so that what is made once per process is not counted.
+    DestroyWindow(CreateSettingsWindow(GetDesktopWindow(), &settings));
+    const long before = liveAllocations;
+    EXPECT_TRUE(CreateSettingsWindow(nullptr, &settings) == nullptr);
+    EXPECT_EQ(before, liveAllocations);
+    EXPECT_EQ(1000u, settings.cutOffFreq);
+}
+
+TEST_F(FailedCreation, WithoutATemplateLeavesNothingAllocated)
+{
+    ResourceChain::SetOwnModule(nullptr);
+    const long before = liveAllocations;
+    EXPECT_TRUE(CreateSettingsWindow(GetDesktopWindow(), &settings) == nullptr);
+    EXPECT_EQ(before, liveAllocations);
+}
+}  // namespace

@@ -1,0 +1,89 @@
+// The settings window: three mirrored sliders (level, centre frequency, bandwidth), two edits in
+// Hz, a level label and the measured response graph. It edits one host-owned record in place and
+// posts WM_COMMAND (wParam 0x04000000, lParam the dialog) to its parent after every commit.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "host/records.h"
+#include "platform/controls.h"
+#include "platform/dialog.h"
+#include "ui/response_curve.h"
+#include "ui/response_graph.h"
+
+constexpr int kLevelMinPos = 0, kLevelMaxPos = 100;
+constexpr int kCentreMinPos = 30, kCentreMaxPos = 20000;
+constexpr int kBandwidthMinPos = 1, kBandwidthMaxPos = 5000;
+constexpr uint32_t kCentreMinHz = 30, kCentreMaxHz = 20000;
+constexpr uint32_t kBandwidthMinHz = 1, kBandwidthMaxHz = 5000;
+constexpr WPARAM kSettingsChangedWParam = MAKEWPARAM(0, 0x0400);
+
+// The sliders have their minimum at the top, so each value is its position mirrored in the range.
+double PositionToLevel(int position);
+int LevelToPosition(double level);
+uint32_t PositionToCentre(int position);
+int CentreToPosition(uint32_t hz);
+uint32_t PositionToBandwidth(int position);
+int BandwidthToPosition(uint32_t hz);
+
+// 20 log10(|percent| / 100); the lowest finite float for |percent| below 2^-23.
+double PercentToDb(double percent);
+// Half away from zero at the given number of decimals.
+double RoundToDecimals(double value, int decimals);
+// "26%\n(-11.7 dB)"; "0%\n(-Inf dB)" for silence.
+std::string LevelLabelText(int percent);
+
+class SettingsDialog : public Dialog {
+public:
+    SettingsDialog();
+    ~SettingsDialog() override;
+
+    // Keeps the record (not owned; null detaches) and loads it into the members.
+    void AttachSettings(EffectSettings* settings);
+    // The template is copied by the caller or left untouched; null when no window results.
+    HWND Create(const void* dialogTemplate, HWND parent);
+
+    void LoadFromRecord();
+    // Writes level, centre and bandwidth from the slider positions, then notifies the host.
+    void StoreToRecord();
+    void NotifyHost() const;
+    // Label text and both edit values from the slider positions; members only.
+    void RefreshTexts();
+
+protected:
+    bool OnInitDialog() override;
+    void DoDataExchange(DataExchange& exchange) override;
+    void OnCommand(int id, int code, HWND control) override;
+    void OnVScroll(int code, int position, HWND control) override;
+    void OnHScroll(int code, int position, HWND control) override;
+    void OnFinalMessage() override;
+
+private:
+    // Measures the response into the curve and shows it whole in the graph, when it exists.
+    void ComputeResponse();
+    void AttachStaticTexts();
+    void OnCentreChanged();
+    void OnBandwidthChanged();
+    void OnCentreLeft();
+    void OnBandwidthLeft();
+    // The steps shared by both ends of both edits' kill-focus clamp.
+    void CommitClamp(const Trackbar& slider, int position);
+
+    EffectSettings* settings_ = nullptr;
+    EffectSettings previewChain_{};
+    ResponseGraph graph_;
+    ResponseCurve curve_;
+    StaticText statics_[6];
+    EditControl centreEdit_;
+    EditControl bandwidthEdit_;
+    Trackbar bandwidthSlider_;
+    Trackbar centreSlider_;
+    Trackbar levelSlider_;
+    int levelPos_ = 0;
+    std::string levelText_;
+    int centrePos_ = 0;
+    uint32_t centreHz_ = 0;
+    int bandwidthPos_ = 0;
+    uint32_t bandwidthHz_ = 0;
+};
