@@ -1,0 +1,132 @@
+// Initialize, LoadPreset and SavePreset through the loaded DLL, on the registry and INI files.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "support/plugin_library.h"
+
+namespace {
+
+const char kKey[] = "Software\\BandRejectTests\\Presets";
+
+template <typename Function>
+Function ExportAs(const PluginLibrary& library, const char* name)
+{
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(library.Export(name)));
+}
+
+struct PresetExports : ::testing::Test {
+    void SetUp() override
+    {
+        RegDeleteTreeA(HKEY_CURRENT_USER, kKey);
+        char folder[MAX_PATH];
+        GetTempPathA(MAX_PATH, folder);
+        ini = std::string(folder) + "bandreject_presets.ini";
+        DeleteFileA(ini.c_str());
+        ASSERT_TRUE(initialize && loadPreset && savePreset);
+    }
+    void TearDown() override
+    {
+        RegDeleteTreeA(HKEY_CURRENT_USER, kKey);
+        DeleteFileA(ini.c_str());
+    }
+    std::string FileText() const
+    {
+        std::ifstream file(ini, std::ios::binary);
+        std::ostringstream text;
+        text << file.rdbuf();
+        return text.str();
+    }
+
+    PluginLibrary library;
+    decltype(&Initialize) initialize = ExportAs<decltype(&Initialize)>(library, "Initialize");
+    decltype(&LoadPreset) loadPreset = ExportAs<decltype(&LoadPreset)>(library, "LoadPreset");
+    decltype(&SavePreset) savePreset = ExportAs<decltype(&SavePreset)>(library, "SavePreset");
+    std::string ini;
+};
+
+TEST_F(PresetExports, EmptyStoreGivesDefaults)
+{
+    for (int store = 0; store < 3; ++store) {
+        SCOPED_TRACE(store);
+        EffectSettings* record = nullptr;
+        const uint32_t result = store == 0   ? initialize(nullptr, nullptr, nullptr, &record)
+                                : store == 1 ? initialize(nullptr, kKey, HKEY_CURRENT_USER, &record)
+                                             : loadPreset(ini.c_str(), "Missing", nullptr, &record);
+        ASSERT_EQ(result, 1u);
+        ASSERT_NE(record, nullptr);
+        EXPECT_EQ(record->dryOut, 1.000015259254738);
+        EXPECT_EQ(record->volume2, 1.000015259254738);
+        EXPECT_EQ(record->cutOffFreq, 1000u);
+        EXPECT_EQ(record->bandWidth, 400u);
+        const uint8_t zero[16] = {};
+        EXPECT_EQ(std::memcmp(reinterpret_cast<const uint8_t*>(record) + 24, zero, 16), 0);
+        library.Free(record);
+    }
+}
+
+TEST_F(PresetExports, RegistryRoundTripKeepsEveryStoredValue)
+{
+    const uint32_t stored[][4] = {{0, 16383, 0, 100000}, {32767, 65535, 4294967295u, 1}, {1, 2, 3, 4}};
+    const char* const names[] = {"DryOut", "Volume2", "CutOffFreq", "BandWidth"};
+    for (const auto& row : stored) {
+        {
+            RegistryKey key;
+            ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_WRITE, nullptr, key.Receive(), nullptr),
+                      ERROR_SUCCESS);
+            for (int k = 0; k < 4; ++k)
+                RegSetValueExA(key, names[k], 0, REG_NONE, reinterpret_cast<const BYTE*>(&row[k]), 4);
+        }
+        EffectSettings* record = nullptr;
+        ASSERT_EQ(loadPreset(nullptr, kKey, HKEY_CURRENT_USER, &record), 1u);
+        EXPECT_EQ(record->dryOut, (row[0] + 0.5) * 3.051850947599719e-05);
+        EXPECT_EQ(record->cutOffFreq, row[2]);
+        EXPECT_EQ(record->bandWidth, row[3]);
+        RegDeleteTreeA(HKEY_CURRENT_USER, kKey);
+        EXPECT_EQ(savePreset(nullptr, kKey, HKEY_CURRENT_USER, record), 1u);
+        library.Free(record);
+
+        RegistryKey key;
+        ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_READ, key.Receive()), ERROR_SUCCESS);
+        for (int k = 0; k < 4; ++k) {
+            SCOPED_TRACE(names[k]);
+            DWORD type = 0xdeadbeef, size = 8;
+            uint32_t value[2] = {0xdeadbeef, 0xdeadbeef};
+            ASSERT_EQ(RegQueryValueExA(key, names[k], nullptr, &type, reinterpret_cast<BYTE*>(value), &size),
+                      ERROR_SUCCESS);
+            EXPECT_EQ(type, static_cast<DWORD>(REG_NONE));
+            EXPECT_EQ(size, 4u);
+            EXPECT_EQ(value[0], row[k]);
+        }
+    }
+}
+
+TEST_F(PresetExports, IniRoundTripWritesTheTextsAndKeepsTheValues)
+{
+    EffectSettings* record = nullptr;
+    ASSERT_EQ(initialize(nullptr, nullptr, nullptr, &record), 1u);
+    record->dryOut = 0.5;
+    record->cutOffFreq = 2500;
+    EXPECT_EQ(savePreset(ini.c_str(), "Hum", nullptr, record), 1u);
+    library.Free(record);
+    EXPECT_EQ(FileText(), "[Hum]\r\nDryOut=16383\r\nVolume2=32767\r\nCutOffFreq=2500\r\nBandWidth=400\r\n");
+
+    ASSERT_EQ(loadPreset(ini.c_str(), "HUM", nullptr, &record), 1u);
+    EXPECT_EQ(record->dryOut, 16383.5 * 3.051850947599719e-05);
+    EXPECT_EQ(record->cutOffFreq, 2500u);
+    EXPECT_EQ(savePreset(ini.c_str(), "Hum", nullptr, record), 1u);
+    library.Free(record);
+    EXPECT_EQ(FileText(), "[Hum]\r\nDryOut=16383\r\nVolume2=32767\r\nCutOffFreq=2500\r\nBandWidth=400\r\n");
+}
+
+TEST_F(PresetExports, SavePresetReportsARegistryKeyThatCannotBeCreated)
+{
+    EffectSettings* record = nullptr;
+    ASSERT_EQ(initialize(nullptr, nullptr, nullptr, &record), 1u);
+    EXPECT_EQ(savePreset(nullptr, kKey, reinterpret_cast<HKEY>(static_cast<uintptr_t>(0x1234)), record), 0u);
+    library.Free(record);
+}
+
+}  // namespace
