@@ -7,3 +7,4 @@ int RunProcess(int argc, char** argv);
 int RunMakeHum(int argc, char** argv);
 int RunLevel(int argc, char** argv);
 int RunInfo(int argc, char** argv);
+int RunPreset(int argc, char** argv);

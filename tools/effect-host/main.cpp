@@ -17,11 +17,14 @@ struct Command {
 
 const Command kCommands[] = {
     {"process", RunProcess,
-     "process IN.wav OUT.wav [--preset-xml FILE] [--cutoff HZ] [--bandwidth HZ] [--level PERCENT] [--same-format]"
-     " [--block N]"},
+     "process IN.wav OUT.wav [--preset-xml FILE | --preset-ini FILE --section NAME | --preset-reg KEY]"
+     " [--cutoff HZ] [--bandwidth HZ] [--level PERCENT] [--same-format] [--block N]"},
     {"make-hum", RunMakeHum, "make-hum OUT.wav [--seconds S] [--rate HZ] [--hum HZ]"},
     {"level", RunLevel, "level IN.wav [--at HZ]"},
     {"info", RunInfo, "info"},
+    {"preset", RunPreset,
+     "preset (--to-xml FILE | --to-ini FILE --to-section NAME | --to-reg KEY) [--preset-xml FILE | --preset-ini FILE"
+     " --section NAME | --preset-reg KEY] [--cutoff HZ] [--bandwidth HZ] [--level PERCENT]"},
 };
 
 void PrintUsage(FILE* out)

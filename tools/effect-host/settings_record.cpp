@@ -5,14 +5,8 @@
 
 #include "preset_xml.h"
 
-namespace {
-// What the plug-in loads from an empty store: the stored level 32767 taken as (x + 0.5) / 32767.
-constexpr double kDefaultLevel = 1.000015259254738;
-constexpr uint32_t kDefaultCentre = 1000;
-constexpr uint32_t kDefaultBandwidth = 400;
-}  // namespace
-
-const std::vector<std::string> kSettingsOptions = {"cutoff", "bandwidth", "level", "preset-xml"};
+const std::vector<std::string> kSettingsOptions = {"cutoff",     "bandwidth",  "level",  "preset-xml",
+                                                   "preset-ini", "preset-reg", "section"};
 
 SettingsRecord::SettingsRecord(const Plugin& plugin, EffectSettings* record)
     : free_(PLUGIN_EXPORT(plugin, Free)), record_(record)
@@ -31,23 +25,53 @@ SettingsRecord::~SettingsRecord()
 }
 
 namespace {
-SettingsRecord DefaultSettings(const Plugin& plugin)
+// Initialize with no store gives the plug-in's defaults; LoadPreset reads an INI section or a
+// registry key under HKEY_CURRENT_USER.
+SettingsRecord LoadedSettings(const Plugin& plugin, const char* fileName, const char* keyName, HKEY rootKey)
 {
-    EffectSettings defaults{};
-    defaults.dryOut = defaults.volume2 = kDefaultLevel;
-    defaults.cutOffFreq = kDefaultCentre;
-    defaults.bandWidth = kDefaultBandwidth;
-    EffectSettings* copy = nullptr;
-    if (!PLUGIN_EXPORT(plugin, CopySettings)(&copy, &defaults) || !copy)
-        throw HostError("the plug-in could not allocate a settings record");
-    return SettingsRecord(plugin, copy);
+    EffectSettings* record = nullptr;
+    const auto load = fileName || rootKey ? PLUGIN_EXPORT(plugin, LoadPreset) : PLUGIN_EXPORT(plugin, Initialize);
+    if (!load(fileName, keyName, rootKey, &record) || !record)
+        throw HostError("the plug-in could not make a settings record");
+    return SettingsRecord(plugin, record);
+}
+
+SettingsRecord SourceSettings(const Plugin& plugin, const Options& options)
+{
+    const int sources = options.Has("preset-xml") + options.Has("preset-ini") + options.Has("preset-reg");
+    if (sources > 1)
+        throw UsageError("give at most one of --preset-xml, --preset-ini and --preset-reg");
+    if (options.Has("preset-ini") != options.Has("section"))
+        throw UsageError("--preset-ini FILE goes with --section NAME");
+    if (options.Has("preset-xml"))
+        return LoadPresetXml(plugin, options.Text("preset-xml"));
+    if (options.Has("preset-ini")) {
+        const std::string path = FullPath(options.Text("preset-ini"));
+        if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES)
+            throw HostError("cannot read the preset " + path + ": no such file");
+        return LoadedSettings(plugin, path.c_str(), options.Text("section").c_str(), nullptr);
+    }
+    if (options.Has("preset-reg")) {
+        RegistryKey key;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, options.Text("preset-reg").c_str(), 0, KEY_READ, key.Receive()) !=
+            ERROR_SUCCESS)
+            throw HostError("no registry key HKEY_CURRENT_USER\\" + options.Text("preset-reg"));
+        return LoadedSettings(plugin, nullptr, options.Text("preset-reg").c_str(), HKEY_CURRENT_USER);
+    }
+    return LoadedSettings(plugin, nullptr, nullptr, nullptr);
 }
 }  // namespace
 
+std::string FullPath(const std::string& path)
+{
+    char full[MAX_PATH];
+    const DWORD length = GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
+    return length > 0 && length < MAX_PATH ? std::string(full, length) : path;
+}
+
 SettingsRecord StartingSettings(const Plugin& plugin, const Options& options)
 {
-    SettingsRecord record =
-        options.Has("preset-xml") ? LoadPresetXml(plugin, options.Text("preset-xml")) : DefaultSettings(plugin);
+    SettingsRecord record = SourceSettings(plugin, options);
     record->cutOffFreq = options.Unsigned("cutoff", record->cutOffFreq);
     record->bandWidth = options.Unsigned("bandwidth", record->bandWidth);
     if (options.Has("level"))

@@ -1,0 +1,60 @@
+// effect-host preset: saves the settings given on the command line into one of the three
+// stores, as a host saves a user's preset.
+#include <cstdio>
+
+#include "commands.h"
+#include "preset_xml.h"
+#include "settings_record.h"
+#include "xml/xml_node.h"
+#include "xml_writer.h"
+
+namespace {
+// An existing preset file keeps its other elements and attributes; a new one gets a root
+// element named "Preset".
+void SaveXmlFile(const Plugin& plugin, const std::string& path, const EffectSettings& settings)
+{
+    XmlTree root(new XmlNode);
+    if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        if (!root->LoadFile(path) || root->Name().empty())
+            throw HostError("cannot update " + path + ": not a well-formed XML preset");
+    } else {
+        root->SetName("Preset");
+    }
+    PLUGIN_EXPORT(plugin, SavePresetXml)(root.get(), &settings);
+    WriteXmlFile(path, *root);
+}
+}  // namespace
+
+int RunPreset(int argc, char** argv)
+{
+    Options options(argc, argv);
+    std::vector<std::string> known = kSettingsOptions;
+    known.insert(known.end(), {"to-ini", "to-section", "to-reg", "to-xml"});
+    options.Allow(known);
+    if (!options.Positional().empty())
+        throw UsageError("preset takes options only");
+    const int targets = options.Has("to-ini") + options.Has("to-reg") + options.Has("to-xml");
+    if (targets != 1)
+        throw UsageError("give exactly one of --to-ini FILE --to-section NAME, --to-reg KEY and --to-xml FILE");
+    if (options.Has("to-ini") != options.Has("to-section"))
+        throw UsageError("--to-ini FILE goes with --to-section NAME");
+
+    Plugin plugin;
+    SettingsRecord settings = StartingSettings(plugin, options);
+    std::string target;
+    if (options.Has("to-xml")) {
+        target = FullPath(options.Text("to-xml"));
+        SaveXmlFile(plugin, target, *settings.Get());
+    } else if (options.Has("to-ini")) {
+        target = FullPath(options.Text("to-ini"));
+        PLUGIN_EXPORT(plugin, SavePreset)(target.c_str(), options.Text("to-section").c_str(), nullptr, settings.Get());
+        target += " [" + options.Text("to-section") + "]";
+    } else {
+        target = "HKEY_CURRENT_USER\\" + options.Text("to-reg");
+        if (!PLUGIN_EXPORT(plugin, SavePreset)(nullptr, options.Text("to-reg").c_str(), HKEY_CURRENT_USER,
+                                               settings.Get()))
+            throw HostError("cannot create the registry key " + target);
+    }
+    std::printf("saved %s to %s\n", DescribeSettings(*settings.Get()).c_str(), target.c_str());
+    return 0;
+}

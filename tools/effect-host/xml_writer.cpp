@@ -1,0 +1,94 @@
+#include "xml_writer.h"
+
+#include <windows.h>
+
+#include "plugin.h"
+#include "xml/xml_node.h"
+
+namespace {
+std::string Utf8(const std::string& ansi)
+{
+    if (ansi.empty())
+        return ansi;
+    const int wideLength = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(wideLength), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), &wide[0], wideLength);
+    const int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<size_t>(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, &utf8[0], length, nullptr, nullptr);
+    return utf8;
+}
+
+std::string Escaped(const std::string& text)
+{
+    std::string out;
+    for (const char c : Utf8(text)) {
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        case '\r': out += "&#13;"; break;
+        case '\n': out += "&#10;"; break;
+        case '\t': out += "&#9;"; break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+void OpenTag(std::string& out, const XmlNode& node, size_t depth)
+{
+    out.append(2 * depth, ' ');
+    out += '<' + Utf8(node.Name());
+    for (const XmlAttribute& attribute : node.attributes)
+        out += ' ' + Utf8(attribute.name.Str()) + "=\"" + Escaped(attribute.value.Str()) + '"';
+    out += node.FirstChild() ? ">\r\n" : "/>\r\n";
+}
+
+// A walk over the links rather than the call stack, so a tree of any depth can be written.
+std::string Document(const XmlNode& root)
+{
+    std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n";
+    const XmlNode* node = &root;
+    size_t depth = 0;
+    for (;;) {
+        OpenTag(out, *node, depth);
+        if (node->FirstChild()) {
+            node = node->FirstChild();
+            ++depth;
+            continue;
+        }
+        while (node != &root && !node->NextSibling()) {
+            node = node->Parent();
+            --depth;
+            out.append(2 * depth, ' ');
+            out += "</" + Utf8(node->Name()) + ">\r\n";
+        }
+        if (node == &root)
+            return out;
+        node = node->NextSibling();
+    }
+}
+}  // namespace
+
+void WriteXmlFile(const std::string& path, const XmlNode& root)
+{
+    if (root.Name().empty())
+        throw HostError("a preset element needs a name");
+    const std::string text = Document(root);
+    const std::string partial = path + ".partial";
+    {
+        FileHandle file(CreateFileA(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                    nullptr));
+        DWORD written = 0;
+        if (!file || !WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ||
+            written != text.size())
+            throw HostError("cannot write " + partial + " (error " + std::to_string(GetLastError()) + ")");
+    }
+    if (!MoveFileExA(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        const DWORD error = GetLastError();
+        DeleteFileA(partial.c_str());
+        throw HostError("cannot replace " + path + " (error " + std::to_string(error) + ")");
+    }
+}

@@ -1,0 +1,12 @@
+// Writes an XmlNode tree as a plain XML file (the plug-in reads trees but never writes them;
+// saving a preset file is the host's business).
+#pragma once
+
+#include <string>
+
+class XmlNode;
+
+// UTF-8 text converted from the ANSI code page, attributes escaped, two spaces of indent per
+// level. Written beside the target and moved in place, so a failure leaves no partial file.
+// Throws HostError when the file cannot be written.
+void WriteXmlFile(const std::string& path, const XmlNode& root);
