@@ -2,6 +2,7 @@
 // It loads BandReject.dll as a host does, then runs the library's start-up code linked into
 // itself (its own module holding a dialog 32200 "Probe Own Dialog") and prints, one per line:
 //   dll-loaded=0|1
+//   load-ms=<milliseconds that loading the DLL took>
 //   window-caption=<caption of the settings window>   (when the DLL exports CreateSettingsWindow)
 //   plugin-caption=<caption of the DLL's own dialog 32200>
 //   dialog-source=language|own|none
@@ -92,8 +93,12 @@ int main(int argc, char** argv)
     if (withCom)
         CoInitialize(nullptr);
 
-    ModuleHandle plugin(LoadLibraryA((ProgramFolder() + "BandReject.dll").c_str()));
+    const std::string path = ProgramFolder() + "BandReject.dll";
+    const DWORD start = GetTickCount();
+    ModuleHandle plugin(LoadLibraryA(path.c_str()));
+    const DWORD elapsed = GetTickCount() - start;
     std::printf("dll-loaded=%d\n", plugin ? 1 : 0);
+    std::printf("load-ms=%lu\n", static_cast<unsigned long>(elapsed));
     if (plugin && GetProcAddress(plugin, "CreateSettingsWindow"))
         std::printf("window-caption=%s\n", SettingsWindowCaption(plugin).c_str());
     std::printf("plugin-caption=%s\n", DialogCaption(plugin).c_str());
