@@ -6,5 +6,6 @@
 int RunProcess(int argc, char** argv);
 int RunMakeHum(int argc, char** argv);
 int RunLevel(int argc, char** argv);
+int RunGraph(int argc, char** argv);
 int RunInfo(int argc, char** argv);
 int RunPreset(int argc, char** argv);

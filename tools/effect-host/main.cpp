@@ -21,6 +21,8 @@ const Command kCommands[] = {
      " [--cutoff HZ] [--bandwidth HZ] [--level PERCENT] [--same-format] [--block N]"},
     {"make-hum", RunMakeHum, "make-hum OUT.wav [--seconds S] [--rate HZ] [--hum HZ]"},
     {"level", RunLevel, "level IN.wav [--at HZ]"},
+    {"graph", RunGraph,
+     "graph OUT.png [--cutoff HZ] [--bandwidth HZ] [--level PERCENT] [--preset-...] [--width PX] [--height PX]"},
     {"info", RunInfo, "info"},
     {"preset", RunPreset,
      "preset (--to-xml FILE | --to-ini FILE --to-section NAME | --to-reg KEY) [--preset-xml FILE | --preset-ini FILE"
