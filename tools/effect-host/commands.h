@@ -9,3 +9,4 @@ int RunLevel(int argc, char** argv);
 int RunGraph(int argc, char** argv);
 int RunInfo(int argc, char** argv);
 int RunPreset(int argc, char** argv);
+int RunSettings(int argc, char** argv);

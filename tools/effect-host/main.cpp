@@ -27,6 +27,9 @@ const Command kCommands[] = {
     {"preset", RunPreset,
      "preset (--to-xml FILE | --to-ini FILE --to-section NAME | --to-reg KEY) [--preset-xml FILE | --preset-ini FILE"
      " --section NAME | --preset-reg KEY] [--cutoff HZ] [--bandwidth HZ] [--level PERCENT]"},
+    {"settings", RunSettings,
+     "settings [--preset-xml FILE | --preset-ini FILE --section NAME | --preset-reg KEY] [--cutoff HZ]"
+     " [--bandwidth HZ] [--level PERCENT] [--screenshot FILE.png]"},
 };
 
 void PrintUsage(FILE* out)

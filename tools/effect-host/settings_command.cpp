@@ -1,0 +1,185 @@
+// effect-host settings: the plug-in's settings window embedded in a host frame window. Each
+// change notification is printed with the record's values; closing the frame saves the preset
+// that was named. With --screenshot FILE.png the window is drawn, saved as a picture, and the
+// command ends (run it under Xvfb where there is no display).
+#include <cstdio>
+#include <stdexcept>
+
+#include "commands.h"
+#include "platform/gdi.h"
+#include "png_file.h"
+#include "preset_xml.h"
+#include "settings_record.h"
+#include "xml/xml_node.h"
+#include "xml_writer.h"
+
+namespace {
+const char kFrameClass[] = "EffectHostSettingsFrame";
+
+struct FrameState {
+    EffectSettings* record;
+    HWND settingsWindow = nullptr;
+};
+
+LRESULT CALLBACK FrameProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE)
+        SetWindowLongPtrA(window, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams));
+    auto* state = reinterpret_cast<FrameState*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    switch (message) {
+    case WM_COMMAND:
+        if (state && wParam == SETTINGS_CHANGED_WPARAM && reinterpret_cast<HWND>(lParam) == state->settingsWindow) {
+            std::printf("changed: %s\n", DescribeSettings(*state->record).c_str());
+            std::fflush(stdout);
+            return 0;
+        }
+        break;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+class Frame {
+public:
+    explicit Frame(FrameState& state)
+    {
+        WNDCLASSA windowClass{};
+        windowClass.lpfnWndProc = &FrameProcedure;
+        windowClass.hInstance = GetModuleHandleA(nullptr);
+        windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        windowClass.lpszClassName = kFrameClass;
+        RegisterClassA(&windowClass);
+        handle_ = CreateWindowExA(0, kFrameClass, "effect-host: Band Reject Filter",
+                                  WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT,
+                                  CW_USEDEFAULT, 200, 100, nullptr, nullptr, windowClass.hInstance, &state);
+        if (!handle_)
+            throw HostError("cannot create the host window");
+    }
+    ~Frame()
+    {
+        if (IsWindow(handle_))
+            DestroyWindow(handle_);
+    }
+    Frame(const Frame&) = delete;
+    Frame& operator=(const Frame&) = delete;
+    HWND Handle() const { return handle_; }
+
+    // Makes the client area exactly as large as the embedded window.
+    void FitTo(HWND child) const
+    {
+        RECT rect;
+        GetWindowRect(child, &rect);
+        OffsetRect(&rect, -rect.left, -rect.top);
+        AdjustWindowRect(&rect, static_cast<DWORD>(GetWindowLongA(handle_, GWL_STYLE)), FALSE);
+        SetWindowPos(handle_, nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top,
+                     SWP_NOMOVE | SWP_NOZORDER);
+    }
+
+private:
+    HWND handle_;
+};
+
+void PumpPending(HWND dialog)
+{
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (!IsDialogMessageA(dialog, &message)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+    }
+}
+
+// What the window shows on screen, read back from its device context.
+void SaveScreenshot(HWND window, const std::string& path)
+{
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    GdiFlush();
+    RECT client;
+    GetClientRect(window, &client);
+    WindowDC screen(window);
+    MemoryDC memory(CreateCompatibleDC(screen));
+    Bitmap picture(CreateCompatibleBitmap(screen, client.right, client.bottom));
+    if (!screen || !memory || !picture)
+        throw HostError("cannot make a bitmap of the settings window");
+    {
+        SelectionGuard selected(memory, picture);
+        BitBlt(memory, 0, 0, client.right, client.bottom, screen, 0, 0, SRCCOPY);
+    }
+    WritePng(path, picture);
+}
+
+// Saves the record back where --preset-xml, --preset-ini or --preset-reg loaded it from; the
+// description of the place, or empty when no preset was named.
+std::string SaveNamedPreset(const Plugin& plugin, const Options& options, const EffectSettings& settings)
+{
+    if (options.Has("preset-xml")) {
+        const std::string path = FullPath(options.Text("preset-xml"));
+        XmlTree root(new XmlNode);
+        if (!root->LoadFile(path) || root->Name().empty())
+            throw HostError("cannot update " + path + ": not a well-formed XML preset");
+        PLUGIN_EXPORT(plugin, SavePresetXml)(root.get(), &settings);
+        WriteXmlFile(path, *root);
+        return path;
+    }
+    if (options.Has("preset-ini")) {
+        const std::string path = FullPath(options.Text("preset-ini"));
+        PLUGIN_EXPORT(plugin, SavePreset)(path.c_str(), options.Text("section").c_str(), nullptr, &settings);
+        return path + " [" + options.Text("section") + "]";
+    }
+    if (options.Has("preset-reg")) {
+        const std::string key = "HKEY_CURRENT_USER\\" + options.Text("preset-reg");
+        if (!PLUGIN_EXPORT(plugin, SavePreset)(nullptr, options.Text("preset-reg").c_str(), HKEY_CURRENT_USER,
+                                               &settings))
+            throw HostError("cannot create the registry key " + key);
+        return key;
+    }
+    return std::string();
+}
+}  // namespace
+
+int RunSettings(int argc, char** argv)
+{
+    Options options(argc, argv);
+    std::vector<std::string> known = kSettingsOptions;
+    known.push_back("screenshot");
+    options.Allow(known);
+    if (!options.Positional().empty())
+        throw UsageError("settings takes options only");
+
+    Plugin plugin;
+    SettingsRecord settings = StartingSettings(plugin, options);
+    std::printf("opened: %s\n", DescribeSettings(*settings.Get()).c_str());
+    FrameState state{settings.Get()};
+    Frame frame(state);
+    state.settingsWindow = PLUGIN_EXPORT(plugin, CreateSettingsWindow)(frame.Handle(), settings.Get());
+    if (!state.settingsWindow)
+        throw HostError("the plug-in could not create its settings window");
+    frame.FitTo(state.settingsWindow);
+    ShowWindow(state.settingsWindow, SW_SHOW);
+    ShowWindow(frame.Handle(), SW_SHOW);
+    UpdateWindow(frame.Handle());
+    PumpPending(state.settingsWindow);
+
+    if (options.Has("screenshot")) {
+        SaveScreenshot(state.settingsWindow, options.Text("screenshot"));
+        std::printf("screenshot: %s\n", options.Text("screenshot").c_str());
+        return 0;
+    }
+
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        if (!IsDialogMessageA(state.settingsWindow, &message)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+    }
+    const std::string saved = SaveNamedPreset(plugin, options, *settings.Get());
+    if (!saved.empty())
+        std::printf("saved %s to %s\n", DescribeSettings(*settings.Get()).c_str(), saved.c_str());
+    return 0;
+}
