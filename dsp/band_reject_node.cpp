@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+
+#include "dsp/band_reject_sse2.h"
 
 namespace {
 constexpr double kBandwidthLimitRatio = 0.4166666666666667;  // 5/12: tan's argument stays <= 75 degrees
@@ -13,6 +16,21 @@ bool IsFinite(const BandRejectNode::Coefficients& c)
 {
     return std::isfinite(c.a0) && std::isfinite(c.a1) && std::isfinite(c.a2) && std::isfinite(c.b1) &&
            std::isfinite(c.b2);
+}
+
+// Filtering channels side by side equals one after the other only when no two buffers share
+// a sample; a host that hands the same buffer twice gets the one-after-the-other result.
+bool AnyBuffersOverlap(float* const* channels, int channelCount, int count)
+{
+    const uintptr_t bytes = static_cast<uintptr_t>(count) * sizeof(float);
+    for (int i = 0; i < channelCount; ++i)
+        for (int k = i + 1; k < channelCount; ++k) {
+            const uintptr_t a = reinterpret_cast<uintptr_t>(channels[i]);
+            const uintptr_t b = reinterpret_cast<uintptr_t>(channels[k]);
+            if (a < b + bytes && b < a + bytes)
+                return true;
+        }
+    return false;
 }
 }  // namespace
 
@@ -49,8 +67,16 @@ int BandRejectNode::DoProcess(const SampleBlock& block)
     if (PassesThrough())
         return 1;
     const int channels = std::min(ChannelsIn(block), HistorySlots());
-    for (int k = 0; k < channels; ++k)
-        FilterChannel(coefficients_, history_[k], block.channelsBegin[k], block.sampleCount);
+    float* const* buffers = block.channelsBegin;
+    const int count = block.sampleCount;
+    if (channels == 1 || count <= 0 || AnyBuffersOverlap(buffers, channels, count)) {
+        for (int k = 0; k < channels; ++k)
+            FilterChannel(coefficients_, history_[k], buffers[k], count);
+        return 1;
+    }
+    for (int k = 0; k < channels; k += kMaxPackedChannels)
+        FilterChannelsPacked(coefficients_, &history_[k], buffers + k, std::min(kMaxPackedChannels, channels - k),
+                             count);
     return 1;
 }
 
@@ -66,8 +92,13 @@ void BandRejectNode::FilterChannel(const Coefficients& c, ChannelHistory& h, flo
         y1 = y;
         samples[j] = static_cast<float>(y);
     }
+    h = Settled(ChannelHistory{x1, x2, y1, y2});
+}
+
+BandRejectNode::ChannelHistory BandRejectNode::Settled(const ChannelHistory& h)
+{
     // A non-finite sample would otherwise poison the rest of the stream; checked once a block.
-    if (!std::isfinite(x1 + x2 + y1 + y2))
-        x1 = x2 = y1 = y2 = 0.0;
-    h = ChannelHistory{x1, x2, y1, y2};
+    if (!std::isfinite(h.x1 + h.x2 + h.y1 + h.y2))
+        return ChannelHistory{};
+    return h;
 }

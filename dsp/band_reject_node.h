@@ -30,7 +30,10 @@ public:
     int DoProcess(const SampleBlock& block) override;
 
     // The readable statement of the filter: one channel's samples through the recurrence.
+    // DoProcess runs several channels at once with the same arithmetic (band_reject_sse2.h).
     static void FilterChannel(const Coefficients& c, ChannelHistory& h, float* samples, int count);
+    // The history to carry into the next block: cleared when a non-finite sample has reached it.
+    static ChannelHistory Settled(const ChannelHistory& h);
 
     const Coefficients& Coeffs() const { return coefficients_; }
     const ChannelHistory& History(int channel) const { return history_[channel]; }

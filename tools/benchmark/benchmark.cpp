@@ -1,11 +1,16 @@
-// Throughput of ProcessStream through the real exports, in Msamples/s per channel, at 44100 Hz
-// with 4096-sample host blocks. Figures are comparable only within one run on one machine.
+// Throughput of ProcessStream through the real exports against a plain reference loop over the
+// same data in the same run, in Msamples/s per channel, at 44100 Hz with 4096-sample host
+// blocks, and a bit-for-bit comparison of the two outputs. Figures are comparable only within
+// one run on one machine; the ratio is what counts.
 #include <windows.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "host/plugin_api.h"
@@ -15,7 +20,13 @@ namespace {
 
 constexpr uint32_t kSampleRate = 44100;
 constexpr int32_t kHostBlock = 4096;
-constexpr int kBlocksPerRun = 2000;
+constexpr int kBlocksPerRun = 1000;
+constexpr int kRounds = 5;
+constexpr int kCheckedBlocks = 300;
+constexpr uint32_t kCentre = 1000;
+constexpr uint32_t kBandwidth = 400;
+constexpr double kLevel = 1.000015259254738;
+constexpr int kNoiseLength = 1 << 16;
 
 struct Plugin {
     ModuleHandle module;
@@ -55,54 +66,191 @@ bool LoadPlugin(Plugin& plugin)
     return true;
 }
 
-// The host's side: fresh noise copied into the block, as a host decoding a file would.
+// The host's side: fresh noise copied into every channel, as a host decoding a file would;
+// each block and each channel starts elsewhere in the noise, so no two are alike.
 struct NoiseSource {
     std::vector<float> noise;
+    uint32_t blockIndex = 0;
+
+    void Fill(float* const* channels, int channelCount, int32_t count)
+    {
+        for (int k = 0; k < channelCount; ++k) {
+            const uint32_t start = (blockIndex * 7919u + k * 1031u) % (kNoiseLength - kHostBlock);
+            std::memcpy(channels[k], noise.data() + start, count * sizeof(float));
+        }
+        ++blockIndex;
+    }
     static uint32_t __cdecl Supply(uint32_t context, SampleBlock* block)
     {
         auto* self = reinterpret_cast<NoiseSource*>(static_cast<uintptr_t>(context));
-        for (float** channel = block->channelsBegin; channel != block->channelsEnd; ++channel)
-            std::memcpy(*channel, self->noise.data(), block->sampleCount * sizeof(float));
+        self->Fill(block->channelsBegin, static_cast<int>(block->channelsEnd - block->channelsBegin),
+                   block->sampleCount);
         return static_cast<uint32_t>(block->sampleCount);
     }
 };
 
-double Seconds(LARGE_INTEGER from, LARGE_INTEGER to)
+// The filter and the level written out once, independently of the library: one channel after
+// the other through the recurrence, then the gain pass.
+class ReferenceLoop {
+public:
+    explicit ReferenceLoop(int channels) : history_(channels, History{})
+    {
+        const double fs = kSampleRate;
+        const double t = std::tan((kBandwidth * 3.141592653589793) / fs);
+        const double c2 = 2.0 * std::cos((kCentre * 6.283185307179586) / fs);
+        const double d = t + 1.0;
+        a0_ = 1.0 / d;
+        a1_ = -(c2 / d);
+        a2_ = 1.0 / d;
+        b1_ = -(c2 / d);
+        b2_ = (1.0 - t) / d;
+    }
+
+    void Process(float* const* channels, int32_t count)
+    {
+        for (size_t k = 0; k < history_.size(); ++k) {
+            History& h = history_[k];
+            double x1 = h.x1, x2 = h.x2, y1 = h.y1, y2 = h.y2;
+            float* samples = channels[k];
+            for (int32_t j = 0; j < count; ++j) {
+                const double x = samples[j];
+                const double y = a0_ * x + a1_ * x1 + a2_ * x2 - b1_ * y1 - b2_ * y2;
+                x2 = x1;
+                x1 = x;
+                y2 = y1;
+                y1 = y;
+                samples[j] = static_cast<float>(y);
+            }
+            h = History{x1, x2, y1, y2};
+        }
+        for (size_t k = 0; k < history_.size(); ++k)
+            for (int32_t j = 0; j < count; ++j)
+                channels[k][j] = static_cast<float>(channels[k][j] * kLevel);
+    }
+
+private:
+    struct History {
+        double x1, x2, y1, y2;
+    };
+    std::vector<History> history_;
+    double a0_, a1_, a2_, b1_, b2_;
+};
+
+class HostBuffers {
+public:
+    explicit HostBuffers(int channels) : data_(channels, std::vector<float>(kHostBlock))
+    {
+        for (auto& buffer : data_)
+            pointers_.push_back(buffer.data());
+    }
+    float* const* Pointers() { return pointers_.data(); }
+    SampleBlock Block()
+    {
+        float** begin = pointers_.data();
+        float** end = begin + pointers_.size();
+        return SampleBlock{0, begin, end, end, kHostBlock, 0, 0};
+    }
+    bool operator==(const HostBuffers& other) const { return data_ == other.data_; }
+
+private:
+    std::vector<std::vector<float>> data_;
+    std::vector<float*> pointers_;
+};
+
+// An open stream of the plug-in with the benchmark's settings.
+class Stream {
+public:
+    Stream(const Plugin& plugin, uint16_t channels, NoiseSource& source) : plugin_(plugin)
+    {
+        EffectSettings settings{};
+        settings.dryOut = settings.volume2 = kLevel;
+        settings.cutOffFreq = kCentre;
+        settings.bandWidth = kBandwidth;
+        plugin_.copySettings(&stream_, &settings);
+        plugin_.setStreamCallBack(NoiseSource::Supply, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&source)),
+                                  stream_);
+        WAVEFORMATEX format{WAVE_FORMAT_IEEE_FLOAT, channels, kSampleRate, kSampleRate * 4u * channels,
+                            static_cast<WORD>(4 * channels), 32, 0};
+        plugin_.openStream(stream_, &format);
+    }
+    ~Stream()
+    {
+        plugin_.closeStream(stream_);
+        plugin_.free(stream_);
+    }
+    Stream(const Stream&) = delete;
+    Stream& operator=(const Stream&) = delete;
+
+    void Process(SampleBlock& block) { plugin_.processStream(&block, stream_); }
+
+private:
+    const Plugin& plugin_;
+    EffectSettings* stream_ = nullptr;
+};
+
+double Now()
 {
-    LARGE_INTEGER frequency;
+    LARGE_INTEGER frequency, counter;
     QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(to.QuadPart - from.QuadPart) / frequency.QuadPart;
+    QueryPerformanceCounter(&counter);
+    return static_cast<double>(counter.QuadPart) / frequency.QuadPart;
 }
 
-double MeasureProcessStream(const Plugin& plugin, uint16_t channels, NoiseSource& source)
+double Rate(double seconds)
 {
-    EffectSettings settings{};
-    settings.dryOut = settings.volume2 = 1.000015259254738;
-    settings.cutOffFreq = 1000;
-    settings.bandWidth = 400;
-    EffectSettings* stream = nullptr;
-    plugin.copySettings(&stream, &settings);
-    plugin.setStreamCallBack(NoiseSource::Supply, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&source)), stream);
-    WAVEFORMATEX format{WAVE_FORMAT_IEEE_FLOAT, channels, kSampleRate, kSampleRate * 4u * channels,
-                        static_cast<WORD>(4 * channels), 32, 0};
-    plugin.openStream(stream, &format);
+    return static_cast<double>(kBlocksPerRun) * kHostBlock / seconds / 1e6;
+}
 
-    std::vector<std::vector<float>> buffers(channels, std::vector<float>(kHostBlock));
-    std::vector<float*> pointers;
-    for (auto& buffer : buffers)
-        pointers.push_back(buffer.data());
-    SampleBlock block{0, pointers.data(), pointers.data() + channels, pointers.data() + channels, kHostBlock, 0, 0};
+// Both sides over the same blocks, compared after every block.
+bool OutputsIdentical(const Plugin& plugin, uint16_t channels, const std::vector<float>& noise)
+{
+    NoiseSource streamSource{noise}, referenceSource{noise};
+    Stream stream(plugin, channels, streamSource);
+    ReferenceLoop reference(channels);
+    HostBuffers streamBuffers(channels), referenceBuffers(channels);
+    SampleBlock block = streamBuffers.Block();
+    for (int i = 0; i < kCheckedBlocks; ++i) {
+        stream.Process(block);
+        referenceSource.Fill(referenceBuffers.Pointers(), channels, kHostBlock);
+        reference.Process(referenceBuffers.Pointers(), kHostBlock);
+        if (!(streamBuffers == referenceBuffers))
+            return false;
+    }
+    return true;
+}
 
-    for (int i = 0; i < kBlocksPerRun / 10; ++i)
-        plugin.processStream(&block, stream);
-    LARGE_INTEGER start, end;
-    QueryPerformanceCounter(&start);
-    for (int i = 0; i < kBlocksPerRun; ++i)
-        plugin.processStream(&block, stream);
-    QueryPerformanceCounter(&end);
-    plugin.closeStream(stream);
-    plugin.free(stream);
-    return static_cast<double>(kBlocksPerRun) * kHostBlock / Seconds(start, end) / 1e6;
+struct Figures {
+    double stream = 0.0;
+    double reference = 0.0;
+    bool identical = true;
+};
+
+// The best of several alternating rounds of each, so both meet the same machine state.
+Figures Measure(const Plugin& plugin, uint16_t channels, const std::vector<float>& noise)
+{
+    Figures figures;
+    figures.identical = OutputsIdentical(plugin, channels, noise);
+    for (int round = 0; round < kRounds; ++round) {
+        NoiseSource streamSource{noise}, referenceSource{noise};
+        HostBuffers streamBuffers(channels), referenceBuffers(channels);
+        {
+            Stream stream(plugin, channels, streamSource);
+            SampleBlock block = streamBuffers.Block();
+            const double start = Now();
+            for (int i = 0; i < kBlocksPerRun; ++i)
+                stream.Process(block);
+            figures.stream = std::max(figures.stream, Rate(Now() - start));
+        }
+        ReferenceLoop reference(channels);
+        const double start = Now();
+        for (int i = 0; i < kBlocksPerRun; ++i) {
+            referenceSource.Fill(referenceBuffers.Pointers(), channels, kHostBlock);
+            reference.Process(referenceBuffers.Pointers(), kHostBlock);
+        }
+        figures.reference = std::max(figures.reference, Rate(Now() - start));
+        figures.identical = figures.identical && streamBuffers == referenceBuffers;
+    }
+    return figures;
 }
 
 }  // namespace
@@ -114,18 +262,26 @@ int main()
         std::fprintf(stderr, "benchmark: cannot load BandReject.dll\n");
         return 1;
     }
-    NoiseSource source;
+    std::vector<float> noise(kNoiseLength);
     std::mt19937 random(1);
     std::uniform_real_distribution<float> amplitude(-1.0f, 1.0f);
-    source.noise.resize(kHostBlock);
-    for (float& sample : source.noise)
+    for (float& sample : noise)
         sample = amplitude(random);
 
-    std::printf("ProcessStream, %u Hz, %d-sample host blocks\n", kSampleRate, kHostBlock);
-    std::printf("%9s %22s\n", "channels", "Msamples/s per channel");
-    for (uint16_t channels : {1, 2, 6}) {
-        const double rate = MeasureProcessStream(plugin, channels, source);
-        std::printf("%9u %22.1f\n", channels, rate);
+    std::printf("ProcessStream against the reference loop, %u Hz, %d-sample host blocks, Msamples/s per channel\n",
+                kSampleRate, kHostBlock);
+    std::printf("%8s %14s %10s %6s  %s\n", "channels", "ProcessStream", "reference", "ratio", "output");
+    bool allIdentical = true;
+    for (uint16_t channels : {1, 2, 6, 10}) {
+        const Figures figures = Measure(plugin, channels, noise);
+        std::printf("%8u %14.1f %10.1f %6.2f  %s\n", channels, figures.stream, figures.reference,
+                    figures.stream / figures.reference, figures.identical ? "bit-identical" : "DIFFERENT");
+        std::fflush(stdout);
+        allIdentical = allIdentical && figures.identical;
+    }
+    if (!allIdentical) {
+        std::fprintf(stderr, "benchmark: FAILED: ProcessStream's output differs from the reference loop's\n");
+        return 1;
     }
     return 0;
 }

@@ -1,0 +1,213 @@
+// The multi-channel fast path against the readable one-channel loop, bit for bit: every channel
+// of a block filtered at once must equal that channel alone through its own node.
+#include <gtest/gtest.h>
+
+#include <xmmintrin.h>
+
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "dsp/band_reject_node.h"
+#include "dsp/band_reject_sse2.h"
+#include "unit/dsp_test_support.h"
+
+namespace {
+
+std::unique_ptr<BandRejectNode> MadeFor(uint32_t sampleRate, int32_t centre, int32_t bandwidth, uint16_t channels)
+{
+    auto node = std::make_unique<BandRejectNode>();
+    node->cutOffFreq = centre;
+    node->bandWidth = bandwidth;
+    const AudioFormat format = MakeFormat(sampleRate, channels);
+    node->SetFormat(&format);
+    return node;
+}
+
+::testing::AssertionResult SameBits(const std::vector<float>& expected, const std::vector<float>& actual)
+{
+    for (size_t j = 0; j < expected.size(); ++j) {
+        uint32_t e, a;
+        std::memcpy(&e, &expected[j], sizeof e);
+        std::memcpy(&a, &actual[j], sizeof a);
+        if (e != a)
+            return ::testing::AssertionFailure() << "sample " << j << ": expected " << expected[j] << " (0x" << std::hex
+                                                 << e << "), actual " << actual[j] << " (0x" << a << ")";
+    }
+    return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult SameHistory(const BandRejectNode::ChannelHistory& expected,
+                                       const BandRejectNode::ChannelHistory& actual)
+{
+    if (std::memcmp(&expected, &actual, sizeof expected) == 0)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "history expected {" << expected.x1 << ", " << expected.x2 << ", "
+                                         << expected.y1 << ", " << expected.y2 << "}, actual {" << actual.x1 << ", "
+                                         << actual.x2 << ", " << actual.y1 << ", " << actual.y2 << "}";
+}
+
+// Sets MXCSR for the scope and puts the caller's back.
+class ScopedMxcsr {
+public:
+    explicit ScopedMxcsr(unsigned value) : saved_(_mm_getcsr()) { _mm_setcsr(value); }
+    ~ScopedMxcsr() { _mm_setcsr(saved_); }
+
+private:
+    unsigned saved_;
+};
+
+struct Trial {
+    uint32_t sampleRate;
+    int32_t centre;
+    int32_t bandwidth;
+    int channels;
+    int length;
+};
+
+// One node over all channels in random cuts, beside one node per channel fed alone (the
+// one-channel loop), over the same noise with the occasional non-finite or denormal sample.
+void RunTrial(const Trial& t, std::mt19937& random)
+{
+    auto together = MadeFor(t.sampleRate, t.centre, t.bandwidth, static_cast<uint16_t>(t.channels));
+    std::vector<std::unique_ptr<BandRejectNode>> alone;
+    for (int k = 0; k < t.channels; ++k)
+        alone.push_back(MadeFor(t.sampleRate, t.centre, t.bandwidth, 1));
+
+    TestBuffers all(t.channels, t.length);
+    all.FillNoise(random());
+    std::uniform_int_distribution<int> position(0, t.length - 1);
+    const float specials[] = {NAN, INFINITY, -INFINITY, 1e-40f, -3e-39f, 3e38f};
+    for (int k = 0; k < t.channels; ++k)
+        if (random() % 3 == 0)
+            all[k][position(random)] = specials[random() % 6];
+    std::vector<TestBuffers> single;
+    for (int k = 0; k < t.channels; ++k) {
+        single.emplace_back(1, t.length);
+        single[k][0] = all[k];
+    }
+
+    std::uniform_int_distribution<int> cut(0, 700);
+    for (int offset = 0; offset < t.length;) {
+        const int count = std::min(t.length - offset, cut(random));
+        together->DoProcess(all.View(offset, count));
+        for (int k = 0; k < t.channels; ++k)
+            alone[k]->DoProcess(single[k].View(offset, count));
+        offset += count;
+    }
+    for (int k = 0; k < t.channels; ++k) {
+        SCOPED_TRACE(testing::Message() << "channel " << k);
+        EXPECT_TRUE(SameBits(single[k][0], all[k]));
+        EXPECT_TRUE(SameHistory(alone[k]->History(0), together->History(k)));
+    }
+}
+
+TEST(BandRejectFastPath, EqualsTheOneChannelLoopOverRandomSettingsRatesCutsAndChannelCounts)
+{
+    std::mt19937 random(20240611);
+    const uint32_t rates[] = {8000, 11025, 22050, 44100, 48000, 96000, 192000};
+    for (int trial = 0; trial < 120; ++trial) {
+        Trial t;
+        t.sampleRate = rates[random() % 7];
+        t.channels = 2 + trial % 9;
+        // Centres up to the Nyquist rate, so some trials pass the block through.
+        t.centre = std::uniform_int_distribution<int32_t>(0, static_cast<int32_t>(t.sampleRate / 2))(random);
+        t.bandwidth = std::uniform_int_distribution<int32_t>(1, static_cast<int32_t>(t.sampleRate / 2))(random);
+        t.length = std::uniform_int_distribution<int>(1, 3000)(random);
+        SCOPED_TRACE(testing::Message() << "trial " << trial << ": " << t.sampleRate << " Hz, centre " << t.centre
+                                        << ", bandwidth " << t.bandwidth << ", " << t.channels << " channels, "
+                                        << t.length << " samples");
+        RunTrial(t, random);
+    }
+}
+
+TEST(BandRejectFastPath, EqualsTheOneChannelLoopUnderEveryRoundingModeAndFlushToZero)
+{
+    const unsigned masked = 0x1F80;
+    const unsigned modes[] = {masked, masked | 0x2000, masked | 0x4000, masked | 0x6000, masked | 0x8040};
+    std::mt19937 random(77);
+    for (unsigned mode : modes) {
+        SCOPED_TRACE(testing::Message() << "MXCSR 0x" << std::hex << mode);
+        ScopedMxcsr scoped(mode);
+        for (int channels : {2, 3, 7, 10})
+            RunTrial(Trial{44100, 1000, 400, channels, 2000}, random);
+    }
+}
+
+TEST(BandRejectFastPath, PassingThroughLeavesEveryChannelAndItsHistoryAlone)
+{
+    auto node = MadeFor(22050, 1000, 400, 5);
+    TestBuffers first(5, 300);
+    first.FillNoise(12);
+    node->DoProcess(first.All());
+    std::vector<BandRejectNode::ChannelHistory> before;
+    for (int k = 0; k < 5; ++k)
+        before.push_back(node->History(k));
+
+    node->cutOffFreq = 20000;
+    TestBuffers second(5, 300);
+    second.FillNoise(13);
+    TestBuffers input = second;
+    node->DoProcess(second.All());
+    for (int k = 0; k < 5; ++k) {
+        EXPECT_EQ(input[k], second[k]) << "channel " << k;
+        EXPECT_TRUE(SameHistory(before[k], node->History(k))) << "channel " << k;
+    }
+}
+
+// The packed routine itself over counts around its four-frame steps and its chunks.
+TEST(BandRejectFastPath, PackedRoutineMatchesAtEveryCountAroundItsStepsAndChunks)
+{
+    auto node = MadeFor(48000, 3000, 700, 1);
+    const BandRejectNode::Coefficients& c = node->Coeffs();
+    std::mt19937 random(5);
+    for (int channels = 1; channels <= kMaxPackedChannels; ++channels)
+        for (int count : {0, 1, 2, 3, 4, 5, 7, 255, 256, 257, 511, 513, 1029}) {
+            SCOPED_TRACE(testing::Message() << channels << " channels, " << count << " samples");
+            TestBuffers packed(channels, count + 1);
+            packed.FillNoise(random());
+            TestBuffers plain = packed;
+            std::vector<BandRejectNode::ChannelHistory> packedHistory(channels), plainHistory(channels);
+            std::uniform_real_distribution<double> state(-1.5, 1.5);
+            for (auto& h : packedHistory)
+                h = {state(random), state(random), state(random), state(random)};
+            plainHistory = packedHistory;
+
+            const SampleBlock block = packed.View(0, count);
+            FilterChannelsPacked(c, packedHistory.data(), block.channelsBegin, channels, count);
+            for (int k = 0; k < channels; ++k)
+                BandRejectNode::FilterChannel(c, plainHistory[k], plain[k].data(), count);
+            for (int k = 0; k < channels; ++k) {
+                EXPECT_TRUE(SameBits(plain[k], packed[k])) << "channel " << k;
+                EXPECT_TRUE(SameHistory(plainHistory[k], packedHistory[k])) << "channel " << k;
+            }
+        }
+}
+
+TEST(BandRejectFastPath, AHostBufferGivenTwiceIsFilteredTwiceAsOneChannelAfterTheOther)
+{
+    for (int shift : {0, 1, 99}) {
+        SCOPED_TRACE(testing::Message() << "second channel " << shift << " samples on");
+        std::vector<float> shared(600);
+        std::mt19937 random(shift + 1);
+        std::uniform_real_distribution<float> amplitude(-1.0f, 1.0f);
+        for (float& sample : shared)
+            sample = amplitude(random);
+        std::vector<float> expected = shared;
+
+        auto node = MadeFor(44100, 1000, 400, 2);
+        float* pointers[2] = {shared.data(), shared.data() + shift};
+        SampleBlock block{0, pointers, pointers + 2, pointers + 2, 500, 0, 0};
+        node->DoProcess(block);
+
+        auto reference = MadeFor(44100, 1000, 400, 2);
+        BandRejectNode::ChannelHistory h0{}, h1{};
+        BandRejectNode::FilterChannel(reference->Coeffs(), h0, expected.data(), 500);
+        BandRejectNode::FilterChannel(reference->Coeffs(), h1, expected.data() + shift, 500);
+        EXPECT_TRUE(SameBits(expected, shared));
+    }
+}
+
+}  // namespace
