@@ -10,3 +10,4 @@ int RunGraph(int argc, char** argv);
 int RunInfo(int argc, char** argv);
 int RunPreset(int argc, char** argv);
 int RunSettings(int argc, char** argv);
+int RunTorture(int argc, char** argv);

@@ -1,0 +1,40 @@
+// effect-host torture: a seeded, bounded campaign that loads the plug-in as a host does and
+// checks how it holds up against misbehaving hosts, edge formats and hostile files.
+#pragma once
+
+#include <cstdint>
+#include <random>
+#include <string>
+
+#include "plugin.h"
+
+class Campaign {
+public:
+    Campaign(const Plugin& plugin, uint32_t seed, bool quick) : plugin_(plugin), seed_(seed), quick_(quick), random_(seed) {}
+
+    // Prints one line for the check and counts it.
+    bool Check(const std::string& name, bool passed, const std::string& detail = "");
+
+    const Plugin& Library() const { return plugin_; }
+    uint32_t Seed() const { return seed_; }
+    bool Quick() const { return quick_; }
+    std::mt19937& Random() { return random_; }
+    int Passed() const { return passed_; }
+    int Failed() const { return failed_; }
+
+private:
+    const Plugin& plugin_;
+    uint32_t seed_;
+    bool quick_;
+    std::mt19937 random_;
+    int passed_ = 0;
+    int failed_ = 0;
+};
+
+void CheckFormats(Campaign& campaign);
+void CheckDeliveries(Campaign& campaign);
+void CheckBadSamples(Campaign& campaign);
+void CheckFloatingPointState(Campaign& campaign);
+void CheckExtremeSettings(Campaign& campaign);
+void CheckLifecycle(Campaign& campaign);
+void CheckInstances(Campaign& campaign);

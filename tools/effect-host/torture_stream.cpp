@@ -1,0 +1,373 @@
+// Torture checks of the stream exports: formats, deliveries, bad samples, floating-point state,
+// extreme settings, lifecycle misuse and many instances.
+#include <float.h>
+#include <xmmintrin.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <thread>
+
+#include "torture.h"
+#include "torture_support.h"
+
+namespace {
+
+std::string Describe(uint32_t rate, uint16_t channels)
+{
+    return std::to_string(rate) + " Hz, " + std::to_string(channels) + " ch";
+}
+
+bool SameBits(const std::vector<float>& a, const float* b, size_t count)
+{
+    return a.size() >= count && std::memcmp(a.data(), b, count * sizeof(float)) == 0;
+}
+
+// What ProcessStream must return for a request of n samples when the callback returns
+// deliveries[i] on its i-th call of this request (asked is what each call asks for).
+uint32_t ExpectedResult(int32_t n, const std::vector<uint32_t>& returned)
+{
+    constexpr int32_t limit = 16384;
+    if (n <= limit)
+        return returned.at(0);
+    size_t call = 0;
+    for (int32_t i = 0; i < n / limit; ++i) {
+        const uint32_t r = returned.at(call++);
+        if (r < static_cast<uint32_t>(limit))
+            return i * limit + r;
+    }
+    const int32_t m = n % limit;
+    if (m == 0)
+        return n;
+    const uint32_t r = returned.at(call);
+    return r < static_cast<uint32_t>(m) ? (n / limit) * limit + r : n;
+}
+
+}  // namespace
+
+void CheckFormats(Campaign& campaign)
+{
+    const uint32_t rates[] = {0, 1, 8000, 11025, 22050, 44100, 96000, 192000, 384000, 1411200};
+    const uint16_t channelCounts[] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 32};
+    const int32_t length = campaign.Quick() ? 700 : 5000;
+    for (uint32_t rate : rates) {
+        for (uint16_t channels : channelCounts) {
+            const std::string format = Describe(rate, channels);
+            {
+                TortureStream stream(campaign.Library(), {}, rate, channels, length);
+                stream.Source().signal = Noise(campaign.Random(), channels, length);
+                stream.Process(length);
+                campaign.Check("formats: finite output, " + format, stream.OutputFinite(length));
+                campaign.Check("formats: buffers untouched outside the block, " + format, stream.CanariesIntact());
+            }
+            const uint16_t k = std::uniform_int_distribution<uint16_t>(0, channels - 1)(campaign.Random());
+            TortureStream stream(campaign.Library(), {}, rate, channels, length);
+            stream.Source().signal.assign(channels, std::vector<float>(length, 0.0f));
+            stream.Source().signal[k][0] = 1.0f;
+            stream.Process(length);
+            bool isolated = stream.CanariesIntact();
+            bool present = false;
+            for (uint16_t c = 0; c < channels; ++c)
+                for (int32_t j = 0; j < length; ++j) {
+                    if (c == k)
+                        present = present || stream.Output(c)[j] != 0.0f;
+                    else
+                        isolated = isolated && stream.Output(c)[j] == 0.0f;
+                }
+            campaign.Check("formats: an impulse on channel " + std::to_string(k + 1) + " stays there, " + format,
+                           isolated && present);
+        }
+    }
+}
+
+void CheckDeliveries(Campaign& campaign)
+{
+    const int32_t total = campaign.Quick() ? 70000 : 1200000;
+    const auto signal = Noise(campaign.Random(), 2, total);
+    const StreamSettings settings{0.8, 1500, 300};
+    const auto whole = ProcessWhole(campaign.Library(), settings, 44100, signal);
+
+    for (int32_t size : {1, 137, 4096, 16383, 16384, 16385, 1000000}) {
+        if (campaign.Quick() && size == 1)
+            continue;
+        TortureStream stream(campaign.Library(), settings, 44100, 2, total);
+        stream.Source().signal = signal;
+        // The stream's buffers are the host's whole recording; each call addresses the next piece.
+        bool results = true;
+        std::vector<float> out0, out1;
+        int32_t done = 0;
+        std::vector<std::vector<float>> piece(2);
+        while (done < total) {
+            const int32_t count = std::min(size, total - done);
+            TortureStream* s = &stream;
+            s->Source().position = done;
+            results = results && s->Process(count) == static_cast<uint32_t>(count);
+            out0.insert(out0.end(), s->Output(0), s->Output(0) + count);
+            out1.insert(out1.end(), s->Output(1), s->Output(1) + count);
+            done += count;
+        }
+        const std::string name = "deliveries: blocks of " + std::to_string(size);
+        campaign.Check(name + " return what was delivered", results);
+        campaign.Check(name + " give the output of one long block", out0 == whole[0] && out1 == whole[1]);
+    }
+
+    {
+        TortureStream stream(campaign.Library(), settings, 44100, 2, 16);
+        stream.Source().signal = signal;
+        stream.Source().deliver = [](uint32_t, size_t) { return 0u; };
+        campaign.Check("deliveries: a callback that delivers nothing gives 0", stream.Process(16) == 0);
+        stream.Source().deliver = nullptr;
+        campaign.Check("deliveries: the next call starts again with the callback", stream.Process(16) == 16);
+    }
+
+    const int rounds = campaign.Quick() ? 30 : 300;
+    bool rulesHeld = true, identical = true;
+    std::string firstFailure;
+    for (int round = 0; round < rounds && rulesHeld && identical; ++round) {
+        const int32_t n = std::uniform_int_distribution<int32_t>(0, 60000)(campaign.Random());
+        TortureStream stream(campaign.Library(), settings, 44100, 2, std::max(n, 1));
+        std::vector<std::vector<float>> part(2);
+        part[0].assign(signal[0].begin(), signal[0].begin() + std::min(n, total));
+        part[1].assign(signal[1].begin(), signal[1].begin() + std::min(n, total));
+        part[0].resize(n, 0.0f);
+        part[1].resize(n, 0.0f);
+        stream.Source().signal = part;
+        std::vector<uint32_t> returned;
+        auto& random = campaign.Random();
+        stream.Source().deliver = [&](uint32_t asked, size_t) {
+            const int kind = std::uniform_int_distribution<int>(0, 5)(random);
+            uint32_t r = asked;
+            if (kind == 0)
+                r = asked ? std::uniform_int_distribution<uint32_t>(0, asked - 1)(random) : 0;
+            else if (kind == 1)
+                r = asked + std::uniform_int_distribution<uint32_t>(1, 100000)(random);
+            returned.push_back(r);
+            return r;
+        };
+        const uint32_t result = stream.Process(n);
+        if (result != ExpectedResult(n, returned)) {
+            rulesHeld = false;
+            firstFailure = "request of " + std::to_string(n) + " returned " + std::to_string(result);
+        }
+        // Every sub-block asked for was filtered in full, in order: the same as one long block.
+        const size_t filtered = stream.Source().position;
+        const auto reference = ProcessWhole(campaign.Library(), settings, 44100, part);
+        identical = SameBits(reference[0], stream.Output(0), filtered) && SameBits(reference[1], stream.Output(1), filtered);
+    }
+    campaign.Check("deliveries: random requests and short deliveries follow the result rules", rulesHeld, firstFailure);
+    campaign.Check("deliveries: random cuts give the output of one long block", identical);
+}
+
+void CheckBadSamples(Campaign& campaign)
+{
+    const float bad[] = {NAN, INFINITY, -INFINITY, 1e30f, -1e30f};
+    const char* names[] = {"NaN", "+Inf", "-Inf", "1e30", "-1e30"};
+    for (size_t b = 0; b < 5; ++b) {
+        for (uint32_t rate : {44100u, 384000u}) {
+            TortureStream stream(campaign.Library(), {}, rate, 3, 4096);
+            auto signal = Noise(campaign.Random(), 3, 4 * 4096);
+            const int at = std::uniform_int_distribution<int>(0, 4095)(campaign.Random());
+            signal[1][at] = bad[b];
+            stream.Source().signal = signal;
+            stream.Process(4096);
+            bool laterFinite = true;
+            for (int block = 1; block < 4; ++block) {
+                stream.Process(4096);
+                laterFinite = laterFinite && stream.OutputFinite(4096);
+            }
+            campaign.Check(std::string("bad samples: output is finite from the block after ") + names[b] + ", " +
+                               std::to_string(rate) + " Hz",
+                           laterFinite);
+        }
+    }
+}
+
+void CheckFloatingPointState(Campaign& campaign)
+{
+    struct HostState {
+        const char* name;
+        unsigned x87;
+        unsigned mxcsr;
+    };
+    const HostState states[] = {
+        {"default", _PC_53 | _RC_NEAR, 0x1F80},
+        {"64-bit x87 precision, round down", _PC_64 | _RC_DOWN, 0x3F80},
+        {"flush-to-zero host, round up", _PC_24 | _RC_UP, 0x9FC0 | 0x4000},
+        {"round toward zero", _PC_53 | _RC_CHOP, 0x7F80},
+    };
+    for (const HostState& state : states) {
+        _control87(state.x87, _MCW_PC | _MCW_RC);
+        _mm_setcsr(state.mxcsr);
+        const unsigned x87Before = _control87(0, 0);
+        const unsigned mxcsrBefore = _mm_getcsr() & ~0x3Fu;
+        bool sameInside = true, sameAfter = true;
+        std::string firstChange;
+        auto unchanged = [&] {
+            // Status flags are sticky and set by the host's own arithmetic too; only control bits count.
+            const unsigned x87 = _control87(0, 0), mxcsr = _mm_getcsr() & ~0x3Fu;
+            if ((x87 != x87Before || mxcsr != mxcsrBefore) && firstChange.empty()) {
+                char text[96];
+                std::snprintf(text, sizeof text, "x87 %#x -> %#x, MXCSR %#x -> %#x", x87Before, x87, mxcsrBefore, mxcsr);
+                firstChange = text;
+            }
+            return x87 == x87Before && mxcsr == mxcsrBefore;
+        };
+        {
+            TortureStream stream(campaign.Library(), {}, 44100, 2, 20000);
+            sameAfter = sameAfter && unchanged();
+            stream.Source().signal = Noise(campaign.Random(), 2, 40000);
+            stream.Source().inside = [&] { sameInside = sameInside && unchanged(); };
+            stream.Process(20000);
+            sameAfter = sameAfter && unchanged();
+            stream.Process(4096);
+            sameAfter = sameAfter && unchanged();
+            PLUGIN_EXPORT(campaign.Library(), CloseStream)(stream.Record());
+            sameAfter = sameAfter && unchanged();
+        }
+        sameAfter = sameAfter && unchanged();
+        _control87(_PC_53 | _RC_NEAR, _MCW_PC | _MCW_RC);
+        _mm_setcsr(0x1F80);
+        campaign.Check(std::string("floating-point state: unchanged after every export, ") + state.name, sameAfter,
+                       firstChange);
+        campaign.Check(std::string("floating-point state: the host's inside its callback, ") + state.name, sameInside);
+    }
+}
+
+void CheckExtremeSettings(Campaign& campaign)
+{
+    const uint32_t rate = 44100;
+    const uint32_t centres[] = {0, 1, rate / 2 - 1, rate / 2, rate / 2 + 1, rate, 4294967295u};
+    const uint32_t bandwidths[] = {0, 1, 18375, 18376, 1000000, 2147483648u, 4294967295u};
+    for (uint32_t centre : centres)
+        for (uint32_t bandwidth : bandwidths) {
+            TortureStream stream(campaign.Library(), {1.0, centre, bandwidth}, rate, 2, 4096);
+            stream.Source().signal = Noise(campaign.Random(), 2, 8 * 4096);
+            bool finite = true;
+            for (int block = 0; block < 8; ++block) {
+                stream.Process(4096);
+                finite = finite && stream.OutputFinite(4096);
+            }
+            campaign.Check("extreme settings: finite output, centre " + std::to_string(centre) + " Hz, bandwidth " +
+                               std::to_string(bandwidth) + " Hz",
+                           finite && stream.CanariesIntact());
+        }
+    for (double level : {0.0, 1e-300, 1e30, static_cast<double>(NAN), static_cast<double>(INFINITY), -1.0}) {
+        TortureStream stream(campaign.Library(), {level, 1000, 400}, rate, 1, 4096);
+        stream.Source().signal = Noise(campaign.Random(), 1, 4096);
+        stream.Process(4096);
+        const bool finiteLevelFits = std::isfinite(level) && std::fabs(level) < 1e30;
+        char name[64];
+        std::snprintf(name, sizeof name, "extreme settings: level %g %s", level,
+                      finiteLevelFits ? "gives finite output" : "does not crash");
+        campaign.Check(name, (!finiteLevelFits || stream.OutputFinite(4096)) && stream.CanariesIntact());
+    }
+}
+
+void CheckLifecycle(Campaign& campaign)
+{
+    const Plugin& plugin = campaign.Library();
+    const auto copySettings = PLUGIN_EXPORT(plugin, CopySettings);
+    const auto setCallBack = PLUGIN_EXPORT(plugin, SetStreamCallBack);
+    const auto openStream = PLUGIN_EXPORT(plugin, OpenStream);
+    const auto processStream = PLUGIN_EXPORT(plugin, ProcessStream);
+    const auto closeStream = PLUGIN_EXPORT(plugin, CloseStream);
+    const auto free = PLUGIN_EXPORT(plugin, Free);
+    WAVEFORMATEX format{WAVE_FORMAT_IEEE_FLOAT, 2, 44100, 44100 * 8, 8, 32, 0};
+    EffectSettings host{1.0, 1.0, 1000, 400, nullptr, nullptr, nullptr, 0};
+
+    SampleSource source;
+    source.signal = Noise(campaign.Random(), 2, 4096);
+    std::vector<float> left(4096, 0.5f), right(4096, 0.5f);
+    float* pointers[2] = {left.data(), right.data()};
+    SampleBlock block{0, pointers, pointers + 2, pointers + 2, 4096, 777, 0};
+    const auto context = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&source));
+
+    EffectSettings* record = nullptr;
+    copySettings(&record, &host);
+    campaign.Check("lifecycle: process before any callback returns 0",
+                   processStream(&block, record) == 0 && block.processedCount == 777 && left[0] == 0.5f);
+    setCallBack(SampleSource::Supply, context, record);
+    campaign.Check("lifecycle: process before open returns 0 and touches nothing",
+                   processStream(&block, record) == 0 && block.processedCount == 777 && left[0] == 0.5f &&
+                       source.calls == 0);
+    openStream(record, &format);
+    openStream(record, &format);
+    campaign.Check("lifecycle: open twice leaves one working stream", record->headNode && processStream(&block, record) == 4096);
+    campaign.Check("lifecycle: close twice returns 1 both times", closeStream(record) == 1 && closeStream(record) == 1);
+    campaign.Check("lifecycle: process after close returns 0", processStream(&block, record) == 0);
+    openStream(record, &format);
+    free(record);
+    campaign.Check("lifecycle: free an open record", true);
+
+    auto cycle = [&](int count) {
+        for (int i = 0; i < count; ++i) {
+            EffectSettings* stream = nullptr;
+            copySettings(&stream, &host);
+            setCallBack(SampleSource::Supply, context, stream);
+            openStream(stream, &format);
+            if (i % 3 == 0)
+                openStream(stream, &format);
+            source.position = 0;
+            processStream(&block, stream);
+            if (i % 2 == 0)
+                closeStream(stream);
+            free(stream);
+        }
+    };
+    cycle(50);
+    const ResourceCounts before = ResourceCounts::Now();
+    cycle(1000);
+    const ResourceCounts after = ResourceCounts::Now();
+    campaign.Check("lifecycle: 1000 open/process/close cycles leave no growth", before.NoGrowth(after),
+                   before.Growth(after));
+}
+
+void CheckInstances(Campaign& campaign)
+{
+    const int32_t length = campaign.Quick() ? 20000 : 100000;
+    for (int count : {2, 33}) {
+        std::vector<StreamSettings> settings;
+        std::vector<std::vector<std::vector<float>>> signals;
+        for (int i = 0; i < count; ++i) {
+            settings.push_back({0.1 + 0.02 * i, static_cast<uint32_t>(200 + 97 * i), static_cast<uint32_t>(50 + 31 * i)});
+            signals.push_back(Noise(campaign.Random(), 2, length));
+        }
+        std::vector<std::unique_ptr<TortureStream>> streams;
+        for (int i = 0; i < count; ++i) {
+            streams.emplace_back(new TortureStream(campaign.Library(), settings[i], 44100, 2, length));
+            streams.back()->Source().signal = signals[i];
+        }
+        std::vector<std::vector<float>> outputs(count);
+        std::uniform_int_distribution<int32_t> sizes(1, 5000);
+        std::vector<int32_t> done(count, 0);
+        for (bool any = true; any;) {
+            any = false;
+            for (int i = 0; i < count; ++i) {
+                if (done[i] >= length)
+                    continue;
+                any = true;
+                const int32_t n = std::min(sizes(campaign.Random()), length - done[i]);
+                streams[i]->Process(n);
+                outputs[i].insert(outputs[i].end(), streams[i]->Output(0), streams[i]->Output(0) + n);
+                done[i] += n;
+            }
+        }
+        bool identical = true;
+        for (int i = 0; i < count; ++i)
+            identical = identical && outputs[i] == ProcessWhole(campaign.Library(), settings[i], 44100, signals[i])[0];
+        campaign.Check("instances: " + std::to_string(count) + " interleaved streams each match their solo run", identical);
+
+        std::vector<std::vector<std::vector<float>>> threaded(count);
+        std::vector<std::thread> threads;
+        for (int i = 0; i < count; ++i)
+            threads.emplace_back([&, i] { threaded[i] = ProcessWhole(campaign.Library(), settings[i], 44100, signals[i]); });
+        for (auto& thread : threads)
+            thread.join();
+        bool threadsIdentical = true;
+        for (int i = 0; i < count; ++i)
+            threadsIdentical = threadsIdentical && threaded[i][0] == outputs[i];
+        campaign.Check("instances: " + std::to_string(count) + " streams on their own threads match their solo run",
+                       threadsIdentical);
+    }
+}
