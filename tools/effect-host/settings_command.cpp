@@ -83,15 +83,19 @@ private:
     HWND handle_;
 };
 
-void PumpPending(HWND dialog)
+// Handles what is queued; false when the frame was closed meanwhile (WM_QUIT was taken).
+bool PumpPending(HWND dialog)
 {
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT)
+            return false;
         if (!IsDialogMessageA(dialog, &message)) {
             TranslateMessage(&message);
             DispatchMessageA(&message);
         }
     }
+    return true;
 }
 
 // What the window shows on screen, read back from its device context.
@@ -163,16 +167,16 @@ int RunSettings(int argc, char** argv)
     ShowWindow(state.settingsWindow, SW_SHOW);
     ShowWindow(frame.Handle(), SW_SHOW);
     UpdateWindow(frame.Handle());
-    PumpPending(state.settingsWindow);
+    const bool open = PumpPending(state.settingsWindow);
 
-    if (options.Has("screenshot")) {
+    if (open && options.Has("screenshot")) {
         SaveScreenshot(state.settingsWindow, options.Text("screenshot"));
         std::printf("screenshot: %s\n", options.Text("screenshot").c_str());
         return 0;
     }
 
     MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    while (open && GetMessageA(&message, nullptr, 0, 0) > 0) {
         if (!IsDialogMessageA(state.settingsWindow, &message)) {
             TranslateMessage(&message);
             DispatchMessageA(&message);
