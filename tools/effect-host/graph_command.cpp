@@ -1,44 +1,24 @@
-// effect-host graph OUT.png: a picture of the settings window's response graph for a record,
-// measured and drawn by the same code the plug-in's window uses.
+// effect-host graph OUT.png: a picture of the response graph in the plug-in's settings window
+// for a record, drawn by the plug-in itself into a bitmap of ours.
 #include <cstdio>
 #include <vector>
 
 #include "commands.h"
-#include "dsp/chain.h"
+#include "platform/gdi.h"
 #include "png_file.h"
 #include "settings_record.h"
-#include "ui/response_computation.h"
-#include "ui/response_graph.h"
 
 namespace {
-// The graph's size in the settings dialog, 153 x 118 dialog units of its 8-point font.
-constexpr uint32_t kDialogGraphWidth = 230;
-constexpr uint32_t kDialogGraphHeight = 192;
+constexpr int kGraphId = 32215;
 
-class PreviewChain {
-public:
-    PreviewChain() : record_{}
-    {
-        if (!BuildChain(&record_))
-            throw std::bad_alloc();
-    }
-    ~PreviewChain() { ReleaseChain(&record_); }
-    PreviewChain(const PreviewChain&) = delete;
-    PreviewChain& operator=(const PreviewChain&) = delete;
-    EffectSettings& Record() { return record_; }
-
-private:
-    EffectSettings record_;
-};
-
-// A hidden top-level window to hold the graph: nothing is shown on screen.
+// A hidden top-level window for the settings window to live in: nothing is shown on screen.
 class HiddenParent {
 public:
-    HiddenParent(int width, int height)
-        : window_(CreateWindowExA(0, "Static", "", WS_POPUP, 0, 0, width, height, nullptr, nullptr, nullptr, nullptr))
+    HiddenParent()
+        : window_(CreateWindowExA(0, "Static", "", WS_POPUP, 0, 0, 800, 600, nullptr, nullptr, nullptr, nullptr))
     {
         if (!window_)
-            throw std::runtime_error("cannot create a window");
+            throw HostError("cannot create a window");
     }
     ~HiddenParent() { DestroyWindow(window_); }
     HiddenParent(const HiddenParent&) = delete;
@@ -58,27 +38,37 @@ int RunGraph(int argc, char** argv)
     options.Allow(known);
     if (options.Positional().size() != 1)
         throw UsageError("graph takes the output file: graph OUT.png");
-    const uint32_t width = options.Unsigned("width", kDialogGraphWidth);
-    const uint32_t height = options.Unsigned("height", kDialogGraphHeight);
-    if (width < 1 || width > 4096 || height < 1 || height > 4096)
+    const uint32_t width = options.Unsigned("width", 0);
+    const uint32_t height = options.Unsigned("height", 0);
+    if ((options.Has("width") && (width < 1 || width > 4096)) || (options.Has("height") && (height < 1 || height > 4096)))
         throw UsageError("--width and --height take 1 to 4096 pixels");
 
     Plugin plugin;
     const SettingsRecord settings = StartingSettings(plugin, options);
-    PreviewChain preview;
-    ResponseCurve curve;
-    ComputeResponse(*settings.Get(), preview.Record(), curve);
+    HiddenParent parent;
+    // The window is the host's to destroy; the parent takes it along.
+    const HWND window = PLUGIN_EXPORT(plugin, CreateSettingsWindow)(parent, settings.Get());
+    const HWND graph = window ? GetDlgItem(window, kGraphId) : nullptr;
+    if (!graph)
+        throw HostError("the plug-in could not create its settings window");
+    RECT client;
+    GetClientRect(graph, &client);
+    const int w = width ? static_cast<int>(width) : client.right;
+    const int h = height ? static_cast<int>(height) : client.bottom;
+    if (w != client.right || h != client.bottom)
+        SetWindowPos(graph, nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
 
-    HiddenParent parent(static_cast<int>(width), static_cast<int>(height));
-    ResponseGraph graph;
-    graph.SetCurve(&curve);
-    if (!graph.Create(parent, RECT{0, 0, static_cast<LONG>(width), static_cast<LONG>(height)}, 32215))
-        throw std::runtime_error("cannot create the response graph window");
-    const Bitmap picture = graph.Snapshot();
-    if (!picture)
-        throw std::runtime_error("cannot draw the response graph");
+    WindowDC screen(graph);
+    MemoryDC memory(CreateCompatibleDC(screen));
+    Bitmap picture(CreateCompatibleBitmap(screen, w, h));
+    if (!screen || !memory || !picture)
+        throw HostError("cannot make a bitmap of the graph");
+    {
+        SelectionGuard selected(memory, picture);
+        // The graph draws everything in its background erase, into the DC it is handed.
+        SendMessageA(graph, WM_ERASEBKGND, reinterpret_cast<WPARAM>(static_cast<HDC>(memory)), 0);
+    }
     WritePng(options.Positional()[0], picture);
-    std::printf("wrote %s: %ux%u, %s\n", options.Positional()[0].c_str(), width, height,
-                DescribeSettings(*settings.Get()).c_str());
+    std::printf("wrote %s: %dx%d, %s\n", options.Positional()[0].c_str(), w, h, DescribeSettings(*settings.Get()).c_str());
     return 0;
 }
