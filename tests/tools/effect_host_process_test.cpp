@@ -237,6 +237,21 @@ TEST_F(ProcessCommand, AMissingPluginIsReportedByName)
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(out.c_str()));
 }
 
+TEST_F(ProcessCommand, LongFilesShowTheirProgressOnStandardError)
+{
+    TestWav longer = Noise(1, 31 * 8000, 16, 1, 12);
+    longer.rate = 8000;
+    const std::string in = Write("long.wav", Encode(longer));
+    const RunResult run = RunEffectHost("process \"" + in + "\" \"" + folder + "long-out.wav\"");
+    ASSERT_EQ(0u, run.exitCode) << run.output;
+    for (const char* step : {"effect-host: 10%", "effect-host: 50%", "effect-host: 100%"})
+        EXPECT_NE(std::string::npos, run.output.find(step)) << run.output;
+
+    const std::string in2 = Write("short.wav", Encode(Noise(1, 8000, 16)));
+    const RunResult quiet = RunEffectHost("process \"" + in2 + "\" \"" + folder + "short-out.wav\"");
+    EXPECT_EQ(std::string::npos, quiet.output.find("%\n")) << quiet.output;
+}
+
 TEST_F(ProcessCommand, MistypedOptionsAreRejected)
 {
     const std::string in = Write("in.wav", Encode(Noise(1, 100, 16)));
