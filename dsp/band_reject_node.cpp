@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "dsp/band_reject_sse2.h"
+#include "dsp/flush_to_zero.h"
 
 namespace {
 constexpr double kBandwidthLimitRatio = 0.4166666666666667;  // 5/12: tan's argument stays <= 75 degrees
@@ -66,6 +67,7 @@ int BandRejectNode::DoProcess(const SampleBlock& block)
 {
     if (PassesThrough())
         return 1;
+    const FlushToZeroScope flush;
     const int channels = std::min(ChannelsIn(block), HistorySlots());
     float* const* buffers = block.channelsBegin;
     const int count = block.sampleCount;

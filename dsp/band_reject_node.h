@@ -25,8 +25,9 @@ public:
     // Computes the coefficients from cutOffFreq and bandWidth (lowering bandWidth to 5/12 of
     // the sample rate) and clears the history of max(kMinHistorySlots, nChannels) channels.
     void SetFormat(const AudioFormat* format) override;
-    // Filters every channel that has a history slot, in place. Leaves the block untouched when
-    // the centre lies above 5/11 of the sample rate or the format gave unusable coefficients.
+    // Filters every channel that has a history slot, in place, flushing results that would be
+    // subnormal to zero. Leaves the block untouched when the centre lies above 5/11 of the
+    // sample rate or the format gave unusable coefficients.
     int DoProcess(const SampleBlock& block) override;
 
     // The readable statement of the filter: one channel's samples through the recurrence.

@@ -1,8 +1,7 @@
 // The filter over several channels at once: two channels per SSE2 register of packed doubles,
 // up to five registers interleaved, so the recurrences' latencies overlap. Each lane does the
 // same IEEE operations in the same order as BandRejectNode::FilterChannel, so the output is
-// bit for bit that of filtering the channels one after the other. MXCSR is left as the host
-// set it, so both round alike.
+// bit for bit that of filtering the channels one after the other, under any MXCSR.
 #pragma once
 
 #include "dsp/band_reject_node.h"

@@ -7,7 +7,5 @@ class GainNode : public ProcessingNode {
 public:
     int DoProcess(const SampleBlock& block) override;
 
-    static void ApplyGain(double gain, float* samples, int count);
-
     double gain = 1.0;
 };
