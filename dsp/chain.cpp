@@ -1,5 +1,6 @@
 #include "dsp/chain.h"
 
+#include <limits>
 #include <new>
 
 #include "dsp/band_reject_node.h"
@@ -19,8 +20,8 @@ bool BuildChain(EffectSettings* record)
     record->filterNode = filter;
     gain->gain = record->dryOut;
     gain->SetNext(filter);
-    filter->cutOffFreq = static_cast<int32_t>(record->cutOffFreq);
-    filter->bandWidth = static_cast<int32_t>(record->bandWidth);
+    filter->cutOffFreq = NodeFrequency(record->cutOffFreq);
+    filter->bandWidth = NodeFrequency(record->bandWidth);
     return true;
 }
 
@@ -35,4 +36,10 @@ void ReleaseChain(EffectSettings* record)
 GainNode* HeadGain(const EffectSettings* record)
 {
     return static_cast<GainNode*>(record->headNode);
+}
+
+int32_t NodeFrequency(uint32_t hertz)
+{
+    constexpr uint32_t kLargest = std::numeric_limits<int32_t>::max();
+    return static_cast<int32_t>(hertz < kLargest ? hertz : kLargest);
 }

@@ -2,6 +2,8 @@
 // record owns both nodes; each is deleted on its own.
 #pragma once
 
+#include <cstdint>
+
 #include "host/records.h"
 
 class GainNode;
@@ -14,3 +16,8 @@ bool BuildChain(EffectSettings* record);
 void ReleaseChain(EffectSettings* record);
 
 GainNode* HeadGain(const EffectSettings* record);
+
+// A record's frequency, unsigned, as the nodes' signed field: values above INT32_MAX are limited
+// to it rather than wrapped to negatives, so a huge bandwidth meets the filter's own limit and
+// a huge centre passes the blocks through.
+int32_t NodeFrequency(uint32_t hertz);

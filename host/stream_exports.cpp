@@ -68,8 +68,8 @@ extern "C" uint32_t __cdecl OpenStream(EffectSettings* stream, const WAVEFORMATE
         stream->headNode->OnStreamOpen();
         HeadGain(stream)->gain = stream->dryOut;
         stream->headNode->SetFormat(audioFormat);
-        stream->filterNode->cutOffFreq = static_cast<int32_t>(stream->cutOffFreq);
-        stream->filterNode->bandWidth = static_cast<int32_t>(stream->bandWidth);
+        stream->filterNode->cutOffFreq = NodeFrequency(stream->cutOffFreq);
+        stream->filterNode->bandWidth = NodeFrequency(stream->bandWidth);
         stream->filterNode->SetFormat(audioFormat);
     } catch (...) {
         // Out of memory for the filter's history: the record is left without a stream.
