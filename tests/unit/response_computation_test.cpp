@@ -2,6 +2,9 @@
 
 #include <cmath>
 #include <complex>
+#include <cstring>
+#include <random>
+#include <vector>
 
 #include "dsp/band_reject_node.h"
 #include "dsp/chain.h"
@@ -192,6 +195,64 @@ TEST(ResponseComputationTest, TheNodesTakeTheSettingsButThePreviewRecordKeepsIts
     EXPECT_EQ(1.0, chain.Record().dryOut);
     EXPECT_EQ(1000u, chain.Record().cutOffFreq);
     EXPECT_EQ(400u, chain.Record().bandWidth);
+}
+
+// The measurement written out plainly: each tone's sines computed as it is played, through a
+// chain built for the occasion.
+ResponseCurve StraightforwardCurve(const EffectSettings& settings)
+{
+    EffectSettings record = settings;
+    record.headNode = nullptr;
+    record.filterNode = nullptr;
+    if (!BuildChain(&record))
+        throw std::bad_alloc();
+    AudioFormat format{};
+    format.nChannels = 1;
+    format.nSamplesPerSec = 44100;
+    record.headNode->SetFormat(&format);
+    record.filterNode->SetFormat(&format);
+    std::vector<float> samples(4000);
+    float* channels[] = {samples.data()};
+    const SampleBlock block{0, channels, channels + 1, channels + 1, 4000, 0, 0};
+    ResponseCurve curve;
+    for (double f = 20.0; f < 21000.0; f *= std::pow(10.0, 0.03)) {
+        for (int i = 0; i < 4000; ++i)
+            samples[i] = static_cast<float>(std::sin(i * f * 0.00014247585730565955));
+        record.headNode->Process(block);
+        double peak = 0.0;
+        for (int i = 2205; i < 4000; ++i)
+            if (std::fabs(static_cast<double>(samples[i])) > peak)
+                peak = std::fabs(static_cast<double>(samples[i]));
+        curve.Append(CurvePoint{std::log10(f) + 1.0, 4.0 * std::log10(peak + 0.00001), 0.0});
+    }
+    ReleaseChain(&record);
+    return curve;
+}
+
+TEST(ResponseComputationTest, EveryPointHasTheBitsOfTheStraightforwardComputation)
+{
+    std::mt19937 random(404);
+    std::vector<EffectSettings> rows = {Settings(1.0, 1000, 400), Settings(0.0, 1000, 400), Settings(1.0, 0, 0),
+                                        Settings(0.8, 20000, 1), Settings(1.0, 0xffffffffu, 0xffffffffu)};
+    for (int n = 0; n < 6; ++n)
+        rows.push_back(Settings(std::uniform_real_distribution<double>(0.0, 1.0)(random),
+                                std::uniform_int_distribution<uint32_t>(20, 20000)(random),
+                                std::uniform_int_distribution<uint32_t>(1, 10000)(random)));
+    // One preview chain for all rows, as a dialog measures commit after commit.
+    PreviewChain chain;
+    for (const EffectSettings& row : rows) {
+        SCOPED_TRACE(testing::Message() << "level " << row.dryOut << ", centre " << row.cutOffFreq
+                                        << ", bandwidth " << row.bandWidth);
+        ResponseCurve fast;
+        ComputeResponse(row, chain.Record(), fast);
+        const ResponseCurve plain = StraightforwardCurve(row);
+        ASSERT_EQ(plain.Size(), fast.Size());
+        for (size_t n = 0; n < plain.Size(); ++n) {
+            EXPECT_EQ(0, std::memcmp(&plain[n], &fast[n], sizeof(CurvePoint)))
+                << "tone " << n << ": expected (" << plain[n].x << ", " << plain[n].y << "), actual (" << fast[n].x
+                << ", " << fast[n].y << ")";
+        }
+    }
 }
 
 TEST(ResponseComputationTest, DefaultCurveRangesToTheDecadesTenHertzToOneHundredKilohertz)
