@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "dsp/gain_pass.h"
 #include "host/plugin_api.h"
 #include "platform/handles.h"
 
@@ -160,16 +161,21 @@ private:
 // An open stream of the plug-in with the benchmark's settings.
 class Stream {
 public:
-    Stream(const Plugin& plugin, uint16_t channels, NoiseSource& source) : plugin_(plugin)
+    Stream(const Plugin& plugin, uint16_t channels, NoiseSource& source)
+        : Stream(plugin, channels, kSampleRate, NoiseSource::Supply, &source)
+    {
+    }
+    template <typename Source>
+    Stream(const Plugin& plugin, uint16_t channels, uint32_t rate, StreamCallBack supply, Source* source)
+        : plugin_(plugin)
     {
         EffectSettings settings{};
         settings.dryOut = settings.volume2 = kLevel;
         settings.cutOffFreq = kCentre;
         settings.bandWidth = kBandwidth;
         plugin_.copySettings(&stream_, &settings);
-        plugin_.setStreamCallBack(NoiseSource::Supply, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&source)),
-                                  stream_);
-        WAVEFORMATEX format{WAVE_FORMAT_IEEE_FLOAT, channels, kSampleRate, kSampleRate * 4u * channels,
+        plugin_.setStreamCallBack(supply, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(source)), stream_);
+        WAVEFORMATEX format{WAVE_FORMAT_IEEE_FLOAT, channels, rate, rate * 4u * channels,
                             static_cast<WORD>(4 * channels), 32, 0};
         plugin_.openStream(stream_, &format);
     }
@@ -253,6 +259,88 @@ Figures Measure(const Plugin& plugin, uint16_t channels, const std::vector<float
     return figures;
 }
 
+// The host's side of the silence run: an impulse on every channel, then either nothing but
+// zeros or the noise.
+struct ImpulseSource {
+    const std::vector<float>* noise;
+    uint32_t blockIndex = 0;
+
+    static uint32_t __cdecl Supply(uint32_t context, SampleBlock* block)
+    {
+        auto* self = reinterpret_cast<ImpulseSource*>(static_cast<uintptr_t>(context));
+        const int channels = static_cast<int>(block->channelsEnd - block->channelsBegin);
+        for (int k = 0; k < channels; ++k) {
+            float* samples = block->channelsBegin[k];
+            if (self->noise)
+                std::memcpy(samples, self->noise->data() + (self->blockIndex * 7919u + k * 1031u) % (kNoiseLength - kHostBlock),
+                            block->sampleCount * sizeof(float));
+            else
+                std::memset(samples, 0, block->sampleCount * sizeof(float));
+            if (self->blockIndex == 0)
+                samples[0] = 1.0f;
+        }
+        ++self->blockIndex;
+        return static_cast<uint32_t>(block->sampleCount);
+    }
+};
+
+struct SilenceFigures {
+    double silentBlock = 1e30;  // seconds
+    double noiseBlock = 1e30;
+    long subnormalOutputs = 0;
+};
+
+// 20 s of 2-channel blocks after an impulse, silent and then noisy: the mean cost of a block,
+// the best of three runs each, and any subnormal output sample.
+SilenceFigures MeasureSilence(const Plugin& plugin, uint32_t rate, const std::vector<float>& noise)
+{
+    constexpr uint16_t kChannels = 2;
+    const long blocks = (20L * rate + kHostBlock - 1) / kHostBlock;
+    SilenceFigures figures;
+    for (int run = 0; run < 6; ++run) {
+        const bool silent = run % 2 == 0;
+        ImpulseSource source{silent ? nullptr : &noise};
+        Stream stream(plugin, kChannels, rate, ImpulseSource::Supply, &source);
+        HostBuffers buffers(kChannels);
+        SampleBlock block = buffers.Block();
+        double total = 0.0;
+        for (long i = 0; i < blocks; ++i) {
+            const double start = Now();
+            stream.Process(block);
+            total += Now() - start;
+            for (int k = 0; k < kChannels; ++k)
+                for (int32_t j = 0; j < kHostBlock; ++j)
+                    figures.subnormalOutputs += std::fpclassify(buffers.Pointers()[k][j]) == FP_SUBNORMAL;
+        }
+        double& figure = silent ? figures.silentBlock : figures.noiseBlock;
+        figure = std::min(figure, total / blocks);
+    }
+    return figures;
+}
+
+// The gain pass against copying the same samples, in the caches (one 10-channel host block)
+// and beyond them.
+void ReportGainPass()
+{
+    std::printf("gain pass (%s kernel) against copying the same samples, ns/sample\n", AvxUsable() ? "AVX" : "SSE2");
+    for (size_t count : {size_t{10} * kHostBlock, size_t{1} << 24}) {
+        std::vector<float> samples(count, 0.25f), copy(count);
+        double gain = 1e30, copying = 1e30;
+        const int repeats = count > (1u << 20) ? 3 : 300;
+        for (int round = 0; round < kRounds; ++round) {
+            double start = Now();
+            for (int n = 0; n < repeats; ++n)
+                ScaleSamples(kLevel, samples.data(), static_cast<int>(count));
+            gain = std::min(gain, (Now() - start) / repeats);
+            start = Now();
+            for (int n = 0; n < repeats; ++n)
+                std::memcpy(copy.data(), samples.data(), count * sizeof(float));
+            copying = std::min(copying, (Now() - start) / repeats);
+        }
+        std::printf("%10zu samples: gain %.3f, copy %.3f\n", count, gain / count * 1e9, copying / count * 1e9);
+    }
+}
+
 }  // namespace
 
 // The settings window's response computation and graph paint (response_benchmark.cpp).
@@ -284,6 +372,22 @@ int main()
     }
     if (!allIdentical) {
         std::fprintf(stderr, "benchmark: FAILED: ProcessStream's output differs from the reference loop's\n");
+        return 1;
+    }
+    ReportGainPass();
+
+    std::printf("silence after an impulse for 20 s, 2 channels, against noise: mean block cost\n");
+    bool anySubnormal = false;
+    for (uint32_t rate : {44100u, 384000u}) {
+        const SilenceFigures figures = MeasureSilence(plugin, rate, noise);
+        std::printf("%7u Hz: silent %.1f us, noise %.1f us, ratio %.2f, subnormal outputs %ld\n", rate,
+                    figures.silentBlock * 1e6, figures.noiseBlock * 1e6, figures.silentBlock / figures.noiseBlock,
+                    figures.subnormalOutputs);
+        std::fflush(stdout);
+        anySubnormal = anySubnormal || figures.subnormalOutputs != 0;
+    }
+    if (anySubnormal) {
+        std::fprintf(stderr, "benchmark: FAILED: ProcessStream put out subnormal samples\n");
         return 1;
     }
     RunResponseBenchmark();
