@@ -68,8 +68,8 @@ inline void OneFrame(const Packed& k, Pair& p, int j)
     p.y1 = y0;
 }
 
-// All pairs frame by frame, so that their latency-bound recurrences overlap. The state lives
-// in plain locals while the loop runs: a Pair in memory would be written back every step.
+// One or two pairs frame by frame, so that their latency-bound recurrences overlap. The state
+// lives in plain locals while the loop runs: a Pair in memory would be written back every step.
 template <int Pairs>
 void FilterPairsTogether(const Packed& k, Pair (&pairs)[Pairs], int count)
 {
@@ -189,7 +189,8 @@ void FeedBackChunk(const Packed& k, Pair (&pairs)[Pairs], int first, int count, 
     }
 }
 
-// Four and five pairs: the feed-forward of each pair alone, then the feedback of all.
+// Three pairs and more, whose state outgrows the eight registers: the feed-forward of each pair
+// alone, then the feedback of all, which then has the registers for its own state.
 template <int Pairs>
 void FilterPairsSplit(const Packed& k, Pair (&pairs)[Pairs], int count)
 {
@@ -205,7 +206,7 @@ void FilterPairsSplit(const Packed& k, Pair (&pairs)[Pairs], int count)
 template <int Pairs>
 void FilterPairs(const Packed& k, Pair (&pairs)[Pairs], int count)
 {
-    if (Pairs <= 3)
+    if (Pairs <= 2)
         FilterPairsTogether(k, pairs, count);
     else
         FilterPairsSplit(k, pairs, count);
