@@ -24,11 +24,19 @@ struct Packed {
         : a0(_mm_set1_pd(c.a0)), a1(_mm_set1_pd(c.a1)), b1(_mm_set1_pd(c.b1)), b2(_mm_set1_pd(c.b2))
     {
     }
-    // a0 x + a1 x1 + a2 x2 - b1 y1 - b2 y2, left to right, with a0 x and a2 x2 given.
+    // a0 x + a1 x1 + a2 x2, left to right, with a0 x and a2 x2 given: waits on no output.
+    __m128d FeedForward(__m128d weighted, __m128d x1, __m128d weighted2) const
+    {
+        return _mm_add_pd(_mm_add_pd(weighted, _mm_mul_pd(a1, x1)), weighted2);
+    }
+    // sum - b1 y1 - b2 y2: the latency-bound chain.
+    __m128d FeedBack(__m128d sum, __m128d y1, __m128d y2) const
+    {
+        return _mm_sub_pd(_mm_sub_pd(sum, _mm_mul_pd(b1, y1)), _mm_mul_pd(b2, y2));
+    }
     __m128d Output(__m128d weighted, __m128d x1, __m128d weighted2, __m128d y1, __m128d y2) const
     {
-        const __m128d sum = _mm_add_pd(_mm_add_pd(weighted, _mm_mul_pd(a1, x1)), weighted2);
-        return _mm_sub_pd(_mm_sub_pd(sum, _mm_mul_pd(b1, y1)), _mm_mul_pd(b2, y2));
+        return FeedBack(FeedForward(weighted, x1, weighted2), y1, y2);
     }
     __m128d a0, a1, b1, b2;
 };
@@ -52,14 +60,26 @@ ChannelHistory Lane(const Pair& p, int lane)
     return ChannelHistory{x1[lane], x2[lane], y1[lane], y2[lane]};
 }
 
+// One frame of a pair, widened: (low, high).
+inline __m128d LoadFrame(const float* low, const float* high)
+{
+    return _mm_cvtps_pd(_mm_unpacklo_ps(_mm_load_ss(low), _mm_load_ss(high)));
+}
+
+// The high lane first: for a lone channel both lanes hold the same value.
+inline void StoreFrame(float* low, float* high, __m128d y)
+{
+    const __m128 out = _mm_cvtpd_ps(y);
+    _mm_store_ss(high, _mm_shuffle_ps(out, out, 1));
+    _mm_store_ss(low, out);
+}
+
 inline void OneFrame(const Packed& k, Pair& p, int j)
 {
-    const __m128d x0 = _mm_cvtps_pd(_mm_unpacklo_ps(_mm_load_ss(p.low + j), _mm_load_ss(p.high + j)));
+    const __m128d x0 = LoadFrame(p.low + j, p.high + j);
     const __m128d weighted0 = _mm_mul_pd(k.a0, x0);
     const __m128d y0 = k.Output(weighted0, p.x1, p.weighted2, p.y1, p.y2);
-    const __m128 out = _mm_cvtpd_ps(y0);
-    _mm_store_ss(p.high + j, _mm_shuffle_ps(out, out, 1));
-    _mm_store_ss(p.low + j, out);
+    StoreFrame(p.low + j, p.high + j, y0);
     p.x2 = p.x1;
     p.x1 = x0;
     p.weighted2 = p.weighted1;
@@ -132,18 +152,18 @@ void FeedForwardChunk(const Packed& k, Pair& p, int first, int count, __m128d* s
         const __m128d a = WidenTwo(low + j), b = WidenTwo(high + j);
         const __m128d x0 = LowLanes(a, b), x1n = HighLanes(a, b);
         const __m128d weighted0 = _mm_mul_pd(k.a0, x0);
-        sums[j] = _mm_add_pd(_mm_add_pd(weighted0, _mm_mul_pd(k.a1, x1)), weighted2);
+        sums[j] = k.FeedForward(weighted0, x1, weighted2);
         const __m128d weighted1n = _mm_mul_pd(k.a0, x1n);
-        sums[j + 1] = _mm_add_pd(_mm_add_pd(weighted1n, _mm_mul_pd(k.a1, x0)), weighted1);
+        sums[j + 1] = k.FeedForward(weighted1n, x0, weighted1);
         x2 = x0;
         x1 = x1n;
         weighted2 = weighted0;
         weighted1 = weighted1n;
     }
     for (; j < count; ++j) {
-        const __m128d x0 = _mm_cvtps_pd(_mm_unpacklo_ps(_mm_load_ss(low + j), _mm_load_ss(high + j)));
+        const __m128d x0 = LoadFrame(low + j, high + j);
         const __m128d weighted0 = _mm_mul_pd(k.a0, x0);
-        sums[j] = _mm_add_pd(_mm_add_pd(weighted0, _mm_mul_pd(k.a1, x1)), weighted2);
+        sums[j] = k.FeedForward(weighted0, x1, weighted2);
         x2 = x1;
         x1 = x0;
         weighted2 = weighted1;
@@ -167,8 +187,8 @@ void FeedBackChunk(const Packed& k, Pair (&pairs)[Pairs], int first, int count, 
     int j = 0;
     for (; j + 2 <= count; j += 2)
         for (int i = 0; i < Pairs; ++i) {
-            const __m128d y0 = _mm_sub_pd(_mm_sub_pd(sums[i][j], _mm_mul_pd(k.b1, y1[i])), _mm_mul_pd(k.b2, y2[i]));
-            const __m128d y1n = _mm_sub_pd(_mm_sub_pd(sums[i][j + 1], _mm_mul_pd(k.b1, y0)), _mm_mul_pd(k.b2, y1[i]));
+            const __m128d y0 = k.FeedBack(sums[i][j], y1[i], y2[i]);
+            const __m128d y1n = k.FeedBack(sums[i][j + 1], y0, y1[i]);
             NarrowTwo(pairs[i].high + first + j, HighLanes(y0, y1n));
             NarrowTwo(pairs[i].low + first + j, LowLanes(y0, y1n));
             y2[i] = y0;
@@ -176,10 +196,8 @@ void FeedBackChunk(const Packed& k, Pair (&pairs)[Pairs], int first, int count, 
         }
     for (; j < count; ++j)
         for (int i = 0; i < Pairs; ++i) {
-            const __m128d y0 = _mm_sub_pd(_mm_sub_pd(sums[i][j], _mm_mul_pd(k.b1, y1[i])), _mm_mul_pd(k.b2, y2[i]));
-            const __m128 out = _mm_cvtpd_ps(y0);
-            _mm_store_ss(pairs[i].high + first + j, _mm_shuffle_ps(out, out, 1));
-            _mm_store_ss(pairs[i].low + first + j, out);
+            const __m128d y0 = k.FeedBack(sums[i][j], y1[i], y2[i]);
+            StoreFrame(pairs[i].low + first + j, pairs[i].high + first + j, y0);
             y2[i] = y1[i];
             y1[i] = y0;
         }
