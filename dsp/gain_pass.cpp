@@ -11,9 +11,6 @@ Kernel ChooseKernel()
 {
     return AvxUsable() ? ScaleSamplesAvx : ScaleSamplesSse2;
 }
-
-// Chosen once, when the library loads.
-const Kernel kernel = ChooseKernel();
 }  // namespace
 
 bool AvxUsable()
@@ -25,6 +22,8 @@ bool AvxUsable()
 
 void ScaleSamples(double gain, float* samples, int count)
 {
+    // Chosen on the first pass, whatever the order in which the library's statics start.
+    static const Kernel kernel = ChooseKernel();
     kernel(gain, samples, count);
 }
 
