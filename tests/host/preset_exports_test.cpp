@@ -1,6 +1,7 @@
 // Initialize, LoadPreset and SavePreset through the loaded DLL, on the registry and INI files.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -69,7 +70,11 @@ TEST_F(PresetExports, EmptyStoreGivesDefaults)
 
 TEST_F(PresetExports, RegistryRoundTripKeepsEveryStoredValue)
 {
-    const uint32_t stored[][4] = {{0, 16383, 0, 100000}, {32767, 65535, 4294967295u, 1}, {1, 2, 3, 4}};
+    const uint32_t stored[][4] = {{0, 16383, 0, 100000},
+                                  {32767, 65535, 4294967295u, 1},
+                                  {1, 2, 3, 4},
+                                  {2147483648u, 4294967295u, 5, 6},
+                                  {2147483647u, 3000000000u, 7, 8}};
     const char* const names[] = {"DryOut", "Volume2", "CutOffFreq", "BandWidth"};
     for (const auto& row : stored) {
         {
@@ -119,6 +124,33 @@ TEST_F(PresetExports, IniRoundTripWritesTheTextsAndKeepsTheValues)
     EXPECT_EQ(savePreset(ini.c_str(), "Hum", nullptr, record), 1u);
     library.Free(record);
     EXPECT_EQ(FileText(), "[Hum]\r\nDryOut=16383\r\nVolume2=32767\r\nCutOffFreq=2500\r\nBandWidth=400\r\n");
+}
+
+TEST_F(PresetExports, LevelsBeyondTheSignedRangeSaveTheirLow32Bits)
+{
+    const struct {
+        double level;
+        const char* text;
+    } rows[] = {
+        {-1.0, "-32767"},          {65537.0, "2147450879"}, {65539.0, "-2147450883"}, {131071.0, "-163839"},
+        {1e30, "0"},               {std::nan(""), "0"},      {-1e30, "0"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.text);
+        EffectSettings* record = nullptr;
+        ASSERT_EQ(initialize(nullptr, nullptr, nullptr, &record), 1u);
+        record->dryOut = row.level;
+        DeleteFileA(ini.c_str());
+        EXPECT_EQ(savePreset(ini.c_str(), "Wild", nullptr, record), 1u);
+        library.Free(record);
+        const std::string saved = FileText();
+        EXPECT_EQ(saved.substr(0, saved.find("\r\nVolume2")), std::string("[Wild]\r\nDryOut=") + row.text);
+        // What was saved loads and saves back as the same text.
+        ASSERT_EQ(loadPreset(ini.c_str(), "Wild", nullptr, &record), 1u);
+        EXPECT_EQ(savePreset(ini.c_str(), "Wild", nullptr, record), 1u);
+        library.Free(record);
+        EXPECT_EQ(FileText(), saved);
+    }
 }
 
 TEST_F(PresetExports, SavePresetReportsARegistryKeyThatCannotBeCreated)
