@@ -1,7 +1,25 @@
 #include "params/number_text.h"
 
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
+
+namespace {
+// The decimal point of the C runtime's current locale, which a host may have changed: the
+// runtime's "%g" writes it and its atof reads it. The stored texts always use ".".
+std::string RuntimePoint()
+{
+    const char* point = std::localeconv()->decimal_point;
+    return point && *point ? point : ".";
+}
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to)
+{
+    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+    return text;
+}
+}  // namespace
 
 std::string DecimalText(int32_t value)
 {
@@ -17,10 +35,16 @@ std::string FloatingText(double value)
     char text[512];
     _snprintf(text, sizeof text, "%g", value);
     text[sizeof text - 1] = '\0';
-    return text;
+    const std::string point = RuntimePoint();
+    return point == "." ? text : Replaced(text, point, ".");
 }
 
 double TextToDouble(const std::string& text)
 {
-    return std::atof(text.c_str());
+    const std::string point = RuntimePoint();
+    if (point == ".")
+        return std::atof(text.c_str());
+    // Read as the C locale reads it: the runtime's own point would end the number there, and
+    // "." stands for the point the runtime expects now.
+    return std::atof(Replaced(text.substr(0, text.find(point)), ".", point).c_str());
 }

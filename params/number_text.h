@@ -1,5 +1,6 @@
 // The text forms in which every store keeps numbers, those of the shared C runtime, so that
-// presets move between our library and the original unchanged.
+// presets move between our library and the original unchanged. The floating-point forms are
+// those of the C locale whatever locale the host has set: the decimal point is always ".".
 #pragma once
 
 #include <cstdint>

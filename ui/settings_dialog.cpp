@@ -1,5 +1,6 @@
 #include "ui/settings_dialog.h"
 
+#include <clocale>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -29,7 +30,11 @@ double PositionToLevel(int position) { return (kLevelMaxPos - position) * 0.01; 
 
 int LevelToPosition(double level)
 {
-    // Bounded so that a garbage level cannot overflow the conversion; NaN goes to the bottom.
+    // A level that is not a number shows, and is written back, as silence: the position is
+    // what the next commit stores.
+    if (std::isnan(level))
+        return kLevelMaxPos;
+    // Bounded so that a garbage level cannot overflow the conversion.
     const double percent = std::fmin(std::fmax(std::trunc(level * 100.0 + 0.5), -1e6), 1e6);
     return kLevelMaxPos - static_cast<int>(percent);
 }
@@ -65,11 +70,19 @@ double RoundToDecimals(double value, int decimals)
 std::string LevelLabelText(int percent)
 {
     const double db = PercentToDb(percent);
-    char dbText[32] = "-Inf";
-    if (db > kLowestFloat)
-        std::snprintf(dbText, sizeof dbText, "%.5g", RoundToDecimals(db, 1));
+    std::string dbText = "-Inf";
+    if (db > kLowestFloat) {
+        char number[32];
+        std::snprintf(number, sizeof number, "%.5g", RoundToDecimals(db, 1));
+        dbText = number;
+        // The window reads the same whatever C locale the host set: "-0.1", never "-0,1".
+        const char* point = std::localeconv()->decimal_point;
+        const size_t at = point && *point ? dbText.find(point) : std::string::npos;
+        if (at != std::string::npos)
+            dbText.replace(at, std::strlen(point), ".");
+    }
     char text[64];
-    std::snprintf(text, sizeof text, "%i%%\n(%s dB)", percent, dbText);
+    std::snprintf(text, sizeof text, "%i%%\n(%s dB)", percent, dbText.c_str());
     return text;
 }
 

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -356,6 +357,15 @@ TEST_F(SettingsWindowTest, LevelIsShownAndWrittenBackInWholePercent)
     EXPECT_EQ(74, Position(kLevelSlider));
     EXPECT_EQ("26%\n(-11.7 dB)", ItemText(kLevelLabel));
     EXPECT_DOUBLE_EQ(0.26, record->dryOut);
+}
+
+TEST_F(SettingsWindowTest, LevelThatIsNotANumberCommitsAsSilence)
+{
+    Open(std::nan(""), 1000, 400);
+    ASSERT_EQ(2u, initialisation.size()) << "the edits commit on opening";
+    EXPECT_EQ(100, Position(kLevelSlider));
+    EXPECT_EQ("0%\n(-Inf dB)", ItemText(kLevelLabel));
+    EXPECT_EQ(0.0, record->dryOut);
 }
 
 TEST_F(SettingsWindowTest, CentreOutOfRangeIsShownButNotCommitted)

@@ -1,6 +1,7 @@
 // Parameter lists through the real registry, INI profile functions and XML nodes.
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -214,6 +215,26 @@ TEST_F(ParameterLists, IniFloatsDoublesAndStrings)
     EXPECT_EQ(d2, -123457000.0);
     EXPECT_EQ(s2, s);
     EXPECT_EQ(long2, longText) << "a long text is read whole";
+}
+
+TEST_F(ParameterLists, IniNumbersIgnoreTheHostsLocale)
+{
+    setlocale(LC_ALL, "German");
+    const bool comma = std::strcmp(localeconv()->decimal_point, ",") == 0;
+    const char* const names[] = {"F", "D"};
+    float f = 0.5f;
+    double d = 1234.5678;
+    SaveParameters(ini.c_str(), "S", nullptr, nullptr, names, "FLOAT DOUBLE", &f, &d);
+    const std::string saved = FileText(ini);
+    WriteFileText(ini, "[S]\r\nF=0.25\r\n");
+    float f2 = 0;
+    double d2 = 9.75;  // missing: its own text read back
+    LoadParameters(ini.c_str(), "S", nullptr, nullptr, names, "FLOAT DOUBLE", &f2, &d2);
+    setlocale(LC_ALL, "C");
+    ASSERT_TRUE(comma) << "this platform has no German locale";
+    EXPECT_EQ(saved, "[S]\r\nF=0.5\r\nD=1234.57\r\n");
+    EXPECT_EQ(f2, 0.25f);
+    EXPECT_EQ(d2, 9.75);
 }
 
 TEST_F(ParameterLists, LssBlocksInEveryStore)

@@ -1,6 +1,7 @@
 // Typed values as the text of "Value" attributes of child elements.
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cstring>
 
 #include "xml/xml_node.h"
@@ -83,6 +84,34 @@ TEST_F(XmlValues, FloatsAndDoublesUseSixSignificantDigits)
     node->SetString("long", std::string(150, '0') + "1.5");
     EXPECT_TRUE(node->GetDouble("long", d));
     EXPECT_EQ(d, 1.5) << "a long text is converted whole";
+}
+
+// A host that switched the C runtime to a comma-decimal locale.
+struct CommaLocale {
+    CommaLocale() { setlocale(LC_ALL, "German"); }
+    ~CommaLocale() { setlocale(LC_ALL, "C"); }
+    bool Active() const { return std::strcmp(localeconv()->decimal_point, ",") == 0; }
+};
+
+TEST_F(XmlValues, NumberTextsIgnoreTheHostsLocale)
+{
+    CommaLocale comma;
+    ASSERT_TRUE(comma.Active()) << "this platform has no German locale";
+    node->SetDouble("d", 0.5);
+    EXPECT_EQ(ValueText(*node, "d"), "0.5");
+    node->SetFloat("f", -2.5e-7f);
+    EXPECT_EQ(ValueText(*node, "f"), "-2.5e-007");
+    const struct {
+        const char* text;
+        double value;
+    } rows[] = {{"0.5", 0.5}, {"0,5", 0.0}, {"1.5e2x", 150.0}, {"-3.25,7", -3.25}, {" .5", 0.5}, {"1,000.5", 1.0}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.text);
+        node->SetString("d", row.text);
+        double d = -1;
+        EXPECT_TRUE(node->GetDouble("d", d));
+        EXPECT_EQ(d, row.value) << "read as the C locale reads it";
+    }
 }
 
 TEST_F(XmlValues, ByteBlocksAreUppercaseHexPairs)

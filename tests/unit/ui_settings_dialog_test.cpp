@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cmath>
+#include <cstring>
 #include <cstdlib>
 #include <new>
 #include <string>
@@ -51,6 +53,18 @@ TEST(LevelLabel, ShowsPercentOverRoundedDecibels)
     }
 }
 
+TEST(LevelLabel, ReadsTheSameUnderACommaDecimalLocale)
+{
+    setlocale(LC_ALL, "German");
+    const bool comma = std::strcmp(localeconv()->decimal_point, ",") == 0;
+    const std::string label = LevelLabelText(99);
+    const std::string inf = LevelLabelText(0);
+    setlocale(LC_ALL, "C");
+    ASSERT_TRUE(comma) << "this platform has no German locale";
+    EXPECT_EQ("99%\n(-0.1 dB)", label);
+    EXPECT_EQ("0%\n(-Inf dB)", inf);
+}
+
 TEST(PercentToDb, StandsInTheLowestFloatBelowTwoToTheMinus23)
 {
     EXPECT_EQ(-3.4028234663852886e+38, PercentToDb(0.0));
@@ -78,9 +92,12 @@ TEST(SliderMapping, ValuesAreMirroredPositions)
     EXPECT_DOUBLE_EQ(0.26, PositionToLevel(74));
     EXPECT_EQ(1.0, PositionToLevel(0));
     EXPECT_EQ(0.0, PositionToLevel(100));
-    // A garbage level stays a finite position instead of overflowing the conversion.
-    EXPECT_EQ(100 + 1000000, LevelToPosition(std::nan("")));
+    // A garbage level stays a finite position instead of overflowing the conversion; one that
+    // is not a number is silence, the bottom, and commits as level 0.
+    EXPECT_EQ(100, LevelToPosition(std::nan("")));
+    EXPECT_EQ(0.0, PositionToLevel(LevelToPosition(-std::nan(""))));
     EXPECT_EQ(100 - 1000000, LevelToPosition(1e300));
+    EXPECT_EQ(100 + 1000000, LevelToPosition(-1e300));
 
     EXPECT_EQ(19030, CentreToPosition(1000));
     EXPECT_EQ(20000u, PositionToCentre(30));
