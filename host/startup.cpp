@@ -8,8 +8,10 @@
 namespace {
 const char kLanguageFile[] = "Language.xml";
 // A language file names one library; anything larger is no language file, and parsing it
-// would hold up the host while it loads the library.
-constexpr ULONGLONG kMaxLanguageFileBytes = 1 << 20;
+// would hold up the host while it loads the library. The parser reads the attributes of one
+// element in time that grows with their square: a quarter megabyte of them takes seconds, a
+// megabyte most of a minute.
+constexpr ULONGLONG kMaxLanguageFileBytes = 256 << 10;
 
 bool IsLanguageFileOfSensibleSize()
 {

@@ -18,6 +18,10 @@ const IID kDomNamedNodeMapInterface = {0x2933BF83, 0x7B36, 0x11D2, {0xB2, 0x0E, 
 const IID kDomAttributeInterface = {0x2933BF85, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
 constexpr DWORD kCreationContext = CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER;
 constexpr DOMNodeType kElementNode = NODE_ELEMENT;
+// Entity references that attribute values of one document may hold. The parser keeps them
+// unexpanded until a value is read and then expands each in full, so a small file with one
+// large entity referenced thousands of times would take minutes and gigabytes to read.
+constexpr int kMaxValueEntityReferences = 16;
 
 Bstr ToWide(const std::string& text)
 {
@@ -56,6 +60,56 @@ ComPtr<IXMLDOMDocument> CreateDocument()
     ThrowIfFailed(code);
     ThrowIfFailed(OleRun(object.Get()));
     return QueryInterfaceOrNull<IXMLDOMDocument>(object.Get(), kDomDocumentInterface);
+}
+
+DOMNodeType NodeType(IXMLDOMNode* node)
+{
+    DOMNodeType type = NODE_INVALID;
+    ThrowIfFailed(node->get_nodeType(&type), node, kDomNodeInterface);
+    return type;
+}
+
+// Whether the attribute values under root, counted without reading any of them, hold no more
+// entity references than a document may. Only a document type declaration can declare an
+// entity, so a document without one has none to expand.
+bool EntityReferencesBounded(IXMLDOMDocument* document, IXMLDOMNode* root)
+{
+    ComPtr<IXMLDOMDocumentType> documentType;
+    if (SUCCEEDED(document->get_doctype(documentType.Receive())) && !documentType)
+        return true;
+    int references = 0;
+    std::vector<ComPtr<IXMLDOMNode>> elements;
+    elements.push_back(QueryInterfaceOrNull<IXMLDOMNode>(root, kDomNodeInterface));
+    while (!elements.empty()) {
+        ComPtr<IXMLDOMNode> element = std::move(elements.back());
+        elements.pop_back();
+        ComPtr<IXMLDOMNamedNodeMap> attributes;
+        ThrowIfFailed(element->get_attributes(attributes.Receive()), element.Get(), kDomNodeInterface);
+        for (ComPtr<IXMLDOMNode> attribute; attributes;) {
+            ThrowIfFailed(attributes->nextNode(attribute.Receive()), attributes.Get(), kDomNamedNodeMapInterface);
+            if (!attribute)
+                break;
+            ComPtr<IXMLDOMNodeList> parts;
+            ThrowIfFailed(attribute->get_childNodes(parts.Receive()), attribute.Get(), kDomNodeInterface);
+            for (ComPtr<IXMLDOMNode> part; parts;) {
+                ThrowIfFailed(parts->nextNode(part.Receive()), parts.Get(), kDomNodeListInterface);
+                if (!part)
+                    break;
+                if (NodeType(part.Get()) == NODE_ENTITY_REFERENCE && ++references > kMaxValueEntityReferences)
+                    return false;
+            }
+        }
+        ComPtr<IXMLDOMNodeList> children;
+        ThrowIfFailed(element->get_childNodes(children.Receive()), element.Get(), kDomNodeInterface);
+        for (ComPtr<IXMLDOMNode> child; children;) {
+            ThrowIfFailed(children->nextNode(child.Receive()), children.Get(), kDomNodeListInterface);
+            if (!child)
+                break;
+            if (NodeType(child.Get()) == kElementNode)
+                elements.push_back(std::move(child));
+        }
+    }
+    return true;
 }
 
 // Copies name and attributes of an element into node; returns its child list, or null when
@@ -119,6 +173,11 @@ bool XmlNode::LoadFile(std::string fileName)
     if (!root)
         return false;
     ComPtr<IXMLDOMNode> rootNode = QueryInterfaceOrNull<IXMLDOMNode>(root.Get(), kDomNodeInterface);
+    if (!rootNode)
+        throw ComError(E_POINTER);
+    // Refused before anything is read, so the node stays as it was.
+    if (!EntityReferencesBounded(document.Get(), rootNode.Get()))
+        return false;
     FillFromDom(rootNode.Get());
     return true;
 }

@@ -193,10 +193,28 @@ TEST(StartupLanguage, HostileFilesStayBounded)
     }
     laughs += "]><Language Path=\"Deutsch.dll\" Text=\"&k;\"/>";
 
+    // One level of entities, many references: 100 KB times 10,000 in a file of 140 KB.
+    std::string blowup =
+        "<!DOCTYPE l [<!ENTITY a \"" + std::string(100000, 'x') + "\">]><Language Path=\"Deutsch.dll\" T=\"";
+    for (int i = 0; i < 10000; ++i)
+        blowup += "&a;";
+    blowup += "\"/>";
+
+    // Attributes of one element, which the parser reads in quadratic time.
+    auto attributes = [](size_t bytes) {
+        std::string text = "<Language Path=\"Deutsch.dll\"";
+        for (int i = 0; text.size() < bytes; ++i)
+            text += " a" + std::to_string(i) + "=\"1\"";
+        return text + "/>";
+    };
+
     const Variant rows[] = {
         {"deep", deep, {kGerman}, true, nullptr, nullptr},
         {"large", large, {kGerman}, true, "own", kProbeOwnCaption},
         {"entity_expansion", laughs, {kGerman}, true, nullptr, nullptr},
+        {"entity_blowup", blowup, {kGerman}, true, "own", kProbeOwnCaption},
+        {"attributes_within_limit", attributes(250 * 1024), {kGerman}, true, "language", kLanguageCaption},
+        {"attributes_beyond_limit", attributes(257 * 1024), {kGerman}, true, "own", kProbeOwnCaption},
     };
     for (const Variant& row : rows) {
         SCOPED_TRACE(row.folder);

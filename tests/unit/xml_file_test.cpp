@@ -171,6 +171,42 @@ TEST(XmlFileLoad, EntitiesAreResolvedIntoTheAnsiCodePage)
               AttributeList(*node));
 }
 
+TEST(XmlFileLoad, EntityReferencesInValuesAreBoundedPerDocument)
+{
+    auto document = [](int references) {
+        std::string text = "<!DOCTYPE r [<!ENTITY e \"ab\">]><r first=\"&e;\">";
+        for (int i = 1; i < references; ++i)
+            text += "<c v=\"x&e;\"/>";
+        return text + "</r>";
+    };
+    WriteFile("sixteen.xml", document(16));
+    XmlTree node(new XmlNode);
+    ASSERT_TRUE(node->LoadFile("sixteen.xml"));
+    EXPECT_EQ((std::vector<std::string>{"first=ab"}), AttributeList(*node));
+    ASSERT_NE(nullptr, node->lastChild);
+    EXPECT_EQ((std::vector<std::string>{"v=xab"}), AttributeList(*static_cast<XmlNode*>(node->lastChild)));
+
+    WriteFile("seventeen.xml", document(17));
+    XmlTree refused = SentinelNode();
+    EXPECT_FALSE(refused->LoadFile("seventeen.xml"));
+    EXPECT_TRUE(IsSentinel(*refused));
+
+    // 100 KB referenced 10,000 times: a gigabyte if the value were read.
+    WriteFile("blowup.xml", "<!DOCTYPE r [<!ENTITY a \"" + std::string(100000, 'x') + "\">]><r v=\"" +
+                                [] {
+                                    std::string refs;
+                                    for (int i = 0; i < 10000; ++i)
+                                        refs += "&a;";
+                                    return refs;
+                                }() +
+                                "\"/>");
+    const DWORD start = GetTickCount();
+    XmlTree blowup = SentinelNode();
+    EXPECT_FALSE(blowup->LoadFile("blowup.xml"));
+    EXPECT_LT(GetTickCount() - start, 5000u);
+    EXPECT_TRUE(IsSentinel(*blowup));
+}
+
 TEST(XmlFileLoad, FileNameInAnsiCodePageAndRelativeToCurrentDirectory)
 {
     if (GetACP() != 1252)
