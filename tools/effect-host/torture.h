@@ -38,3 +38,11 @@ void CheckFloatingPointState(Campaign& campaign);
 void CheckExtremeSettings(Campaign& campaign);
 void CheckLifecycle(Campaign& campaign);
 void CheckInstances(Campaign& campaign);
+void CheckSettingsWindows(Campaign& campaign);
+void CheckWindowBesideStream(Campaign& campaign);
+void CheckStoredState(Campaign& campaign);
+void CheckHostileFiles(Campaign& campaign);
+
+// The child side of CheckHostileFiles: one start-up or preset load in a process of its own,
+// reported as name=value lines. Returns the exit code.
+int RunFileProbe(const std::string& kind, const std::string& file);

@@ -2,7 +2,11 @@
 
 #include <cmath>
 #include <cstring>
+#include <fstream>
 #include <random>
+#include <sstream>
+
+#include "platform/handles.h"
 
 namespace {
 constexpr uint32_t kCanaryBits = 0x7FBADBADu;  // a NaN payload no arithmetic produces
@@ -116,6 +120,33 @@ std::vector<std::vector<float>> ProcessWhole(const Plugin& plugin, const StreamS
     return output;
 }
 
+DWORD LiveGdiObjects()
+{
+    const DWORD counted = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    if (counted)
+        return counted;
+    DWORD live = 0;
+    for (UINT_PTR index = 1; index < 0x10000; ++index)
+        live += GetObjectType(reinterpret_cast<HGDIOBJ>(index)) != 0;
+    return live;
+}
+
+namespace {
+BOOL CALLBACK CountWindow(HWND window, LPARAM count)
+{
+    ++*reinterpret_cast<DWORD*>(count);
+    EnumChildWindows(window, CountWindow, count);
+    return TRUE;
+}
+}  // namespace
+
+DWORD ThreadWindows()
+{
+    DWORD count = 0;
+    EnumThreadWindows(GetCurrentThreadId(), CountWindow, reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
 ResourceCounts ResourceCounts::Now()
 {
     ResourceCounts counts;
@@ -134,8 +165,8 @@ ResourceCounts ResourceCounts::Now()
         HeapUnlock(heaps[h]);
     }
     GetProcessHandleCount(GetCurrentProcess(), &counts.handles);
-    counts.gdiObjects = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-    counts.userObjects = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
+    counts.gdiObjects = LiveGdiObjects();
+    counts.windows = ThreadWindows();
     return counts;
 }
 
@@ -144,11 +175,110 @@ std::string ResourceCounts::Growth(const ResourceCounts& later) const
     auto diff = [](uint64_t before, uint64_t after) { return std::to_string(static_cast<int64_t>(after - before)); };
     return "heap " + diff(heapBytes, later.heapBytes) + " bytes in " + diff(heapBlocks, later.heapBlocks) +
            " blocks, handles " + diff(handles, later.handles) + ", GDI objects " + diff(gdiObjects, later.gdiObjects) +
-           ", USER objects " + diff(userObjects, later.userObjects);
+           ", windows " + diff(windows, later.windows);
 }
 
 bool ResourceCounts::NoGrowth(const ResourceCounts& later) const
 {
     return later.heapBlocks <= heapBlocks + 16 && later.heapBytes <= heapBytes + 64 * 1024 &&
-           later.handles <= handles + 2 && later.gdiObjects <= gdiObjects && later.userObjects <= userObjects;
+           later.handles <= handles + 2 && later.gdiObjects <= gdiObjects && later.windows <= windows;
+}
+
+namespace {
+std::string ScratchRoot()
+{
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    return std::string(temp) + "bandreject-torture-" + std::to_string(GetCurrentProcessId()) + "\\";
+}
+
+void RemoveTree(const std::string& folder)
+{
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA((folder + "*").c_str(), &entry);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = entry.cFileName;
+            if (name == "." || name == "..")
+                continue;
+            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(folder + name + "\\");
+            else
+                DeleteFileA((folder + name).c_str());
+        } while (FindNextFileA(search, &entry));
+        FindClose(search);
+    }
+    RemoveDirectoryA(folder.c_str());
+}
+}  // namespace
+
+std::string ScratchFolder(const std::string& name)
+{
+    const std::string root = ScratchRoot();
+    CreateDirectoryA(root.c_str(), nullptr);
+    const std::string folder = root + name + "\\";
+    RemoveTree(folder);
+    CreateDirectoryA(folder.c_str(), nullptr);
+    return folder;
+}
+
+void RemoveScratchFolders() { RemoveTree(ScratchRoot()); }
+
+void WriteBytes(const std::string& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+std::string ReadBytes(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << file.rdbuf();
+    return bytes.str();
+}
+
+ChildRun RunSelf(const std::string& arguments, const std::string& folder, DWORD timeLimitMs)
+{
+    char program[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(nullptr, program, MAX_PATH);
+    const std::string outputPath = folder + "child-output.txt";
+    ChildRun run;
+    {
+        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+        FileHandle output(CreateFileA(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!output)
+            throw HostError("cannot create " + outputPath);
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+        startup.hStdOutput = output;
+        startup.hStdError = output;
+        std::string line = "\"" + std::string(program, length) + "\" " + arguments;
+        PROCESS_INFORMATION info{};
+        if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(), &startup, &info))
+            throw HostError("cannot start " + line);
+        KernelHandle process(info.hProcess);
+        KernelHandle thread(info.hThread);
+        const DWORD start = GetTickCount();
+        run.finished = WaitForSingleObject(process, timeLimitMs) == WAIT_OBJECT_0;
+        run.milliseconds = GetTickCount() - start;
+        if (!run.finished) {
+            TerminateProcess(process, 99);
+            WaitForSingleObject(process, INFINITE);
+        }
+        GetExitCodeProcess(process, &run.exitCode);
+    }
+    run.output = ReadBytes(outputPath);
+    std::istringstream lines(run.output);
+    std::string entry;
+    while (std::getline(lines, entry)) {
+        if (!entry.empty() && entry.back() == '\r')
+            entry.pop_back();
+        const size_t equals = entry.find('=');
+        if (equals != std::string::npos)
+            run.values[entry.substr(0, equals)] = entry.substr(equals + 1);
+    }
+    return run;
 }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -61,15 +62,38 @@ std::vector<std::vector<float>> Noise(std::mt19937& random, uint16_t channels, s
 std::vector<std::vector<float>> ProcessWhole(const Plugin& plugin, const StreamSettings& settings, uint32_t sampleRate,
                                              const std::vector<std::vector<float>>& signal);
 
+// Live GDI objects of the process: GetGuiResources where the system keeps the count, otherwise
+// the entries of the handle table that still name an object.
+DWORD LiveGdiObjects();
+// Windows owned by the calling thread, children included.
+DWORD ThreadWindows();
+
 struct ResourceCounts {
     uint64_t heapBytes = 0;
     uint64_t heapBlocks = 0;
     DWORD handles = 0;
     DWORD gdiObjects = 0;
-    DWORD userObjects = 0;
+    DWORD windows = 0;
 
     static ResourceCounts Now();
     std::string Growth(const ResourceCounts& later) const;
     // True when later holds no more than a small, bounded slack (allocator caches) beyond this.
     bool NoGrowth(const ResourceCounts& later) const;
 };
+
+// A fresh empty folder for one check, with a trailing backslash, in this process's folder under
+// the system's temporary folder; RemoveScratchFolders deletes them all.
+std::string ScratchFolder(const std::string& name);
+void RemoveScratchFolders();
+void WriteBytes(const std::string& path, const std::string& bytes);
+std::string ReadBytes(const std::string& path);
+
+// This program run again with the arguments, in folder, as a host process of its own.
+struct ChildRun {
+    bool finished = false;  // false: still running after the time limit, and ended
+    DWORD exitCode = 0;
+    DWORD milliseconds = 0;
+    std::string output;
+    std::map<std::string, std::string> values;  // its "name=value" lines
+};
+ChildRun RunSelf(const std::string& arguments, const std::string& folder, DWORD timeLimitMs);
