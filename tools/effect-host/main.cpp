@@ -30,7 +30,7 @@ const Command kCommands[] = {
     {"settings", RunSettings,
      "settings [--preset-xml FILE | --preset-ini FILE --section NAME | --preset-reg KEY] [--cutoff HZ]"
      " [--bandwidth HZ] [--level PERCENT] [--screenshot FILE.png]"},
-    {"torture", RunTorture, "torture [--seed N] [--seeds K] [--quick]"},
+    {"torture", RunTorture, "torture [--seed N] [--seeds K] [--quick] [--only GROUP]"},
 };
 
 void PrintUsage(FILE* out)
