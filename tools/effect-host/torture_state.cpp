@@ -55,7 +55,12 @@ public:
           key_("Software\\BandRejectTorture\\State-" + std::to_string(GetCurrentProcessId()))
     {
     }
-    ~Stores() { RegDeleteTreeA(HKEY_CURRENT_USER, key_.c_str()); }
+    ~Stores()
+    {
+        RegDeleteTreeA(HKEY_CURRENT_USER, key_.c_str());
+        // Only when no other campaign is using it.
+        RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\BandRejectTorture");
+    }
     Stores(const Stores&) = delete;
     Stores& operator=(const Stores&) = delete;
 
