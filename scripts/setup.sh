@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(cmake make g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-i686-dev
-          googletest wine wine32:i386 xvfb xauth)
+          googletest wine wine32:i386 xvfb xauth x11-utils)
 
 missing=()
 for p in "${packages[@]}"; do

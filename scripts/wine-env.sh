@@ -7,14 +7,26 @@ export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export DISPLAY=${BANDREJECT_DISPLAY:-:97}
 
+display_answers() {
+    xdpyinfo -display "$DISPLAY" >/dev/null 2>&1
+}
+
 start_display() {
-    if ! xdpyinfo -display "$DISPLAY" >/dev/null 2>&1 && [ ! -e "/tmp/.X11-unix/X${DISPLAY#:}" ]; then
-        Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-        for _ in $(seq 50); do
-            [ -e "/tmp/.X11-unix/X${DISPLAY#:}" ] && break
-            sleep 0.1
-        done
+    display_answers && return 0
+    local n=${DISPLAY#:}
+    local lock=/tmp/.X$n-lock
+    # An Xvfb that ended with the session before leaves its socket and lock behind; a new one
+    # can only start once they are gone.
+    if [ -f "$lock" ] && ! kill -0 "$(tr -d ' ' <"$lock")" 2>/dev/null; then
+        rm -f "$lock" "/tmp/.X11-unix/X$n"
     fi
+    Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    for _ in $(seq 100); do
+        display_answers && return 0
+        sleep 0.1
+    done
+    echo "cannot start Xvfb on display $DISPLAY" >&2
+    return 1
 }
 
 start_wine() {
