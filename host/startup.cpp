@@ -3,32 +3,18 @@
 #include <string>
 
 #include "platform/resource_chain.h"
+#include "xml/file_size_limit.h"
 #include "xml/xml_node.h"
 
 namespace {
 const char kLanguageFile[] = "Language.xml";
-// A language file names one library; anything larger is no language file, and parsing it
-// would hold up the host while it loads the library. The parser reads the attributes of one
-// element in time that grows with their square: a quarter megabyte of them takes seconds, a
-// megabyte most of a minute.
-constexpr ULONGLONG kMaxLanguageFileBytes = 256 << 10;
-
-bool IsLanguageFileOfSensibleSize()
-{
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExA(kLanguageFile, GetFileExInfoStandard, &data))
-        return false;
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        return false;
-    const ULONGLONG size = (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    return size <= kMaxLanguageFileBytes;
-}
-
 // The library named by the root's Path in Language.xml, mapped as resources only: the file
 // sits in a folder others may write to, so none of the library's code may run.
 HMODULE LoadLanguageLibrary()
 {
-    if (!IsLanguageFileOfSensibleSize())
+    // A language file names one library; anything larger is no language file, and parsing it
+    // would hold up the host while it loads the library.
+    if (!IsReadableXmlFileSize(kLanguageFile))
         return nullptr;
     XmlTree tree(new XmlNode);
     if (!tree->LoadFile(kLanguageFile))

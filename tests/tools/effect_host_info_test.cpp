@@ -7,6 +7,7 @@
 
 #include "support/effect_host_runner.h"
 #include "support/plugin_library.h"
+#include "xml/file_size_limit.h"
 
 namespace {
 
@@ -112,6 +113,21 @@ TEST_F(PresetXmlOption, UnreadablePresetsAreReportedAndNothingIsWritten)
         EXPECT_NE(std::string::npos, run.output.find(path)) << run.output;
         EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((folder + "out.wav").c_str()));
     }
+}
+
+TEST_F(PresetXmlOption, PresetsOverTheSizeLimitAreRefusedUnread)
+{
+    // Well-formed and quick to parse: only its size may keep it out.
+    std::string preset = "<Preset><CutOffFreq Value=\"777\"/>";
+    while (preset.size() <= kMaxReadableXmlFileBytes)
+        preset += "<Unused Value=\"0\"/>\r\n";
+    preset += "</Preset>";
+    const std::string path = Write("oversized.xml", preset);
+    DeleteFileA((folder + "out.wav").c_str());
+    const RunResult run = Process("--preset-xml \"" + path + "\"");
+    EXPECT_EQ(1u, run.exitCode) << run.output;
+    EXPECT_NE(std::string::npos, run.output.find("larger than 256 KiB")) << run.output;
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((folder + "out.wav").c_str()));
 }
 
 }  // namespace

@@ -71,7 +71,8 @@ TEST(EffectHostSettings, ClosingTheFrameSavesTheNamedPreset)
     {
         std::ofstream(ini, std::ios::binary) << "[Mine]\r\n";
     }
-    STARTUPINFOA startup{sizeof startup};
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
     ASSERT_TRUE(CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                                &process));

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/com.h"
+#include "xml/file_size_limit.h"
 #include "xml/xml_node.h"
 
 namespace {
@@ -207,6 +208,19 @@ TEST(XmlFileLoad, EntityReferencesInValuesAreBoundedPerDocument)
     EXPECT_TRUE(IsSentinel(*blowup));
 }
 
+TEST(XmlFileSize, FilesUpToTheLimitAreReadableLargerOnesFoldersAndMissingOnesNot)
+{
+    const size_t limit = static_cast<size_t>(kMaxReadableXmlFileBytes);
+    WriteFile("at-limit.xml", std::string(limit, ' '));
+    WriteFile("over-limit.xml", std::string(limit + 1, ' '));
+    CreateDirectoryA("folder.xml", nullptr);
+    DeleteFileA("missing.xml");
+    EXPECT_TRUE(IsReadableXmlFileSize("at-limit.xml"));
+    EXPECT_FALSE(IsReadableXmlFileSize("over-limit.xml"));
+    EXPECT_FALSE(IsReadableXmlFileSize("folder.xml"));
+    EXPECT_FALSE(IsReadableXmlFileSize("missing.xml"));
+}
+
 TEST(XmlFileLoad, FileNameInAnsiCodePageAndRelativeToCurrentDirectory)
 {
     if (GetACP() != 1252)
@@ -271,8 +285,9 @@ TEST(XmlFileLoad, NestingAsDeepAsTheParserAllows)
         text += "</e>";
     WriteFile("deeper.xml", text);
     XmlTree deeper = SentinelNode();
-    if (!deeper->LoadFile("deeper.xml"))
+    if (!deeper->LoadFile("deeper.xml")) {
         EXPECT_TRUE(IsSentinel(*deeper));
+    }
 }
 
 // A document built through the DOM, deeper than any file the parser accepts.

@@ -1,12 +1,17 @@
 #include "preset_xml.h"
 
 #include <cstdio>
+#include <string>
 
 #include "platform/com.h"
+#include "xml/file_size_limit.h"
 #include "xml/xml_node.h"
 
 SettingsRecord LoadPresetXml(const Plugin& plugin, const std::string& path)
 {
+    if (!IsReadableXmlFileSize(path))
+        throw HostError("cannot read the preset " + path + ": missing, a folder or larger than " +
+                        std::to_string(kMaxReadableXmlFileBytes >> 10) + " KiB");
     XmlTree root(new XmlNode);
     try {
         if (!root->LoadFile(path))

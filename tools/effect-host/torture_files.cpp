@@ -46,7 +46,7 @@ std::string Repeat(const std::string& text, size_t times)
 // planted: the language library's path or the preset's centre frequency.
 std::vector<Document> HostileDocuments(const std::string& root, const std::string& rootName,
                                        const std::string& plantedAttribute, const std::string& plantedContent,
-                                       bool quick, bool megabyteOfAttributes, std::mt19937& random)
+                                       bool quick, std::mt19937& random)
 {
     std::vector<Document> documents;
     documents.push_back({"absent", "", true, {}});
@@ -103,8 +103,7 @@ std::vector<Document> HostileDocuments(const std::string& root, const std::strin
     };
     if (!quick)
         documents.push_back({"of a quarter megabyte of attributes", attributes(250 << 10), false, {}});
-    if (megabyteOfAttributes)
-        documents.push_back({"of a megabyte of attributes", attributes(1 << 20), false, {}});
+    documents.push_back({"of a megabyte of attributes", attributes(1 << 20), false, {}});
     return documents;
 }
 
@@ -208,7 +207,7 @@ void CheckLanguageFiles(Campaign& campaign)
     const std::string planted = PlantedLibrarySource();
     const bool traceable = planted.find("trace_language_fixture") != std::string::npos;
     std::vector<Document> documents =
-        HostileDocuments("<Language", "Language", "Path=\"Planted.dll\"", "", campaign.Quick(), true,
+        HostileDocuments("<Language", "Language", "Path=\"Planted.dll\"", "", campaign.Quick(),
                          campaign.Random());
     AddExternalDocuments(documents, "Language", "Path", kPlanted, "Language");
 
@@ -262,7 +261,7 @@ void CheckLanguageFiles(Campaign& campaign)
 void CheckPresetFiles(Campaign& campaign)
 {
     std::vector<Document> documents = HostileDocuments("<Preset", "Preset", "Name=\"hostile\"",
-                                                       "<CutOffFreq Value=\"777\"/>", campaign.Quick(), false,
+                                                       "<CutOffFreq Value=\"777\"/>", campaign.Quick(),
                                                        campaign.Random());
     AddExternalDocuments(documents, "Preset", "Value", kPlantedCentre, "CutOffFreq");
 
