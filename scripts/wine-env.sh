@@ -15,12 +15,14 @@ start_display() {
     display_answers && return 0
     local n=${DISPLAY#:}
     local lock=/tmp/.X$n-lock
-    # An Xvfb that ended with the session before leaves its socket and lock behind; a new one
-    # can only start once they are gone.
-    if [ -f "$lock" ] && ! kill -0 "$(tr -d ' ' <"$lock")" 2>/dev/null; then
+    local holder
+    holder=$(tr -d ' ' <"$lock" 2>/dev/null || true)
+    # A lock whose process is no Xvfb (it ended with an earlier session, and its number may
+    # since have gone to another process) is stale, as is the socket beside it.
+    if [ -z "$holder" ] || [ "$(cat "/proc/$holder/comm" 2>/dev/null)" != Xvfb ]; then
         rm -f "$lock" "/tmp/.X11-unix/X$n"
+        Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
     fi
-    Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
     for _ in $(seq 100); do
         display_answers && return 0
         sleep 0.1
