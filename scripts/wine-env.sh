@@ -21,13 +21,15 @@ start_display() {
     # since have gone to another process) is stale, as is the socket beside it.
     if [ -z "$holder" ] || [ "$(cat "/proc/$holder/comm" 2>/dev/null)" != Xvfb ]; then
         rm -f "$lock" "/tmp/.X11-unix/X$n"
-        Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+        mkdir -p "$build_dir"
+        Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp </dev/null >"$build_dir/xvfb.log" 2>&1 &
     fi
-    for _ in $(seq 100); do
+    for _ in $(seq 300); do
         display_answers && return 0
         sleep 0.1
     done
-    echo "cannot start Xvfb on display $DISPLAY" >&2
+    echo "cannot start Xvfb on display $DISPLAY:" >&2
+    cat "$build_dir/xvfb.log" >&2 2>/dev/null || true
     return 1
 }
 
