@@ -15,8 +15,8 @@ start_display() {
     display_answers && return 0
     local n=${DISPLAY#:}
     local lock=/tmp/.X$n-lock
-    local holder
-    holder=$(tr -d ' ' <"$lock" 2>/dev/null || true)
+    local holder=""
+    [ -f "$lock" ] && holder=$(tr -d ' ' <"$lock")
     # A lock whose process is no Xvfb (it ended with an earlier session, and its number may
     # since have gone to another process) is stale, as is the socket beside it.
     if [ -z "$holder" ] || [ "$(cat "/proc/$holder/comm" 2>/dev/null)" != Xvfb ]; then
