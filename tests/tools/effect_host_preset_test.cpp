@@ -3,7 +3,11 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <fstream>
+
 #include "support/effect_host_runner.h"
+#include "xml/file_size_limit.h"
 
 namespace {
 
@@ -48,6 +52,25 @@ TEST_F(EffectHostPreset, SavingIntoAnExistingXmlPresetKeepsItsOtherContent)
     EXPECT_EQ(ReadFile(xml), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<Presets Owner=\"a &amp; b\">\r\n"
                              "  <bandwidth Value=\"1\"/>\r\n  <Other/>\r\n  <DryOut Value=\"32767\"/>\r\n"
                              "  <Volume2 Value=\"32767\"/>\r\n  <CutOffFreq Value=\"1000\"/>\r\n</Presets>\r\n");
+}
+
+TEST_F(EffectHostPreset, AnExistingXmlTargetOverTheSizeLimitIsLeftUntouched)
+{
+    const std::string xml = folder + "oversized.xml";
+    std::string preset = "<Preset>";
+    while (preset.size() <= kMaxReadableXmlFileBytes)
+        preset += "<Unused Value=\"0\"/>\r\n";
+    preset += "</Preset>";
+    {
+        std::ofstream(xml, std::ios::binary) << preset;
+    }
+    const RunResult run = RunEffectHost("preset --to-xml \"" + xml + "\" --cutoff 60");
+    EXPECT_EQ(run.exitCode, 1u) << run.output;
+    EXPECT_NE(run.output.find(xml), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("larger than 256 KiB"), std::string::npos) << run.output;
+    EXPECT_EQ(std::count(run.output.begin(), run.output.end(), '\n'), 1) << run.output;
+    EXPECT_TRUE(ReadFile(xml) == preset) << "the target was changed";
+    EXPECT_EQ(GetFileAttributesA((xml + ".partial").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST_F(EffectHostPreset, BadTargetsAndSourcesAreReported)

@@ -5,25 +5,6 @@
 #include "commands.h"
 #include "preset_xml.h"
 #include "settings_record.h"
-#include "xml/xml_node.h"
-#include "xml_writer.h"
-
-namespace {
-// An existing preset file keeps its other elements and attributes; a new one gets a root
-// element named "Preset".
-void SaveXmlFile(const Plugin& plugin, const std::string& path, const EffectSettings& settings)
-{
-    XmlTree root(new XmlNode);
-    if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
-        if (!root->LoadFile(path) || root->Name().empty())
-            throw HostError("cannot update " + path + ": not a well-formed XML preset");
-    } else {
-        root->SetName("Preset");
-    }
-    PLUGIN_EXPORT(plugin, SavePresetXml)(root.get(), &settings);
-    WriteXmlFile(path, *root);
-}
-}  // namespace
 
 int RunPreset(int argc, char** argv)
 {
@@ -44,7 +25,7 @@ int RunPreset(int argc, char** argv)
     std::string target;
     if (options.Has("to-xml")) {
         target = FullPath(options.Text("to-xml"));
-        SaveXmlFile(plugin, target, *settings.Get());
+        SavePresetXmlFile(plugin, target, *settings.Get());
     } else if (options.Has("to-ini")) {
         target = FullPath(options.Text("to-ini"));
         PLUGIN_EXPORT(plugin, SavePreset)(target.c_str(), options.Text("to-section").c_str(), nullptr, settings.Get());

@@ -6,8 +6,11 @@
 #include "platform/com.h"
 #include "xml/file_size_limit.h"
 #include "xml/xml_node.h"
+#include "xml_writer.h"
 
-SettingsRecord LoadPresetXml(const Plugin& plugin, const std::string& path)
+namespace {
+// The tree of a preset file; one over the size limit is refused unread.
+XmlTree ReadPresetTree(const std::string& path)
 {
     if (!IsReadableXmlFileSize(path))
         throw HostError("cannot read the preset " + path + ": missing, a folder or larger than " +
@@ -21,8 +24,28 @@ SettingsRecord LoadPresetXml(const Plugin& plugin, const std::string& path)
         std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(error.Code()));
         throw HostError("the XML parser failed on " + path + " (" + code + ")");
     }
+    return root;
+}
+}  // namespace
+
+SettingsRecord LoadPresetXml(const Plugin& plugin, const std::string& path)
+{
+    XmlTree root = ReadPresetTree(path);
     EffectSettings* record = nullptr;
     if (!PLUGIN_EXPORT(plugin, InitializeXml)(root.get(), &record) || !record)
         throw HostError("the plug-in could not make a settings record from " + path);
     return SettingsRecord(plugin, record);
+}
+
+void SavePresetXmlFile(const Plugin& plugin, const std::string& path, const EffectSettings& settings)
+{
+    XmlTree root;
+    if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        root = ReadPresetTree(path);
+    } else {
+        root.reset(new XmlNode);
+        root->SetName("Preset");
+    }
+    PLUGIN_EXPORT(plugin, SavePresetXml)(root.get(), &settings);
+    WriteXmlFile(path, *root);
 }

@@ -1,5 +1,5 @@
-// A settings record made by the plug-in from a preset file, as a host does it: the file is read
-// into an XmlNode tree with the library's own loader and the root goes to InitializeXml.
+// Preset files as a host handles them: a file is read into an XmlNode tree with the library's
+// own loader, the root goes to InitializeXml or SavePresetXml, and a saved tree is written back.
 #pragma once
 
 #include <string>
@@ -8,3 +8,8 @@
 
 // Throws HostError when the file cannot be read or is not well-formed XML.
 SettingsRecord LoadPresetXml(const Plugin& plugin, const std::string& path);
+
+// An existing preset file keeps its other elements and attributes; a new one gets a root
+// element named "Preset".
+// Throws HostError when an existing file cannot be read, as above, or the file cannot be written.
+void SavePresetXmlFile(const Plugin& plugin, const std::string& path, const EffectSettings& settings);

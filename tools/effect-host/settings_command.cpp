@@ -10,8 +10,6 @@
 #include "png_file.h"
 #include "preset_xml.h"
 #include "settings_record.h"
-#include "xml/xml_node.h"
-#include "xml_writer.h"
 
 namespace {
 const char kFrameClass[] = "EffectHostSettingsFrame";
@@ -123,11 +121,7 @@ std::string SaveNamedPreset(const Plugin& plugin, const Options& options, const 
 {
     if (options.Has("preset-xml")) {
         const std::string path = FullPath(options.Text("preset-xml"));
-        XmlTree root(new XmlNode);
-        if (!root->LoadFile(path) || root->Name().empty())
-            throw HostError("cannot update " + path + ": not a well-formed XML preset");
-        PLUGIN_EXPORT(plugin, SavePresetXml)(root.get(), &settings);
-        WriteXmlFile(path, *root);
+        SavePresetXmlFile(plugin, path, settings);
         return path;
     }
     if (options.Has("preset-ini")) {
