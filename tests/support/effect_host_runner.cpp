@@ -9,7 +9,8 @@
 
 std::string EffectHostPath() { return ProgramFolder() + "effect-host.exe"; }
 
-RunResult RunProgram(const std::string& commandLine, const std::string& currentFolder)
+RunResult RunProgram(const std::string& commandLine, const std::string& currentFolder,
+                     const std::function<void(DWORD processId)>& whileRunning)
 {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     char tempFolder[MAX_PATH], tempName[MAX_PATH];
@@ -34,6 +35,8 @@ RunResult RunProgram(const std::string& commandLine, const std::string& currentF
             throw std::runtime_error("cannot start " + commandLine);
         KernelHandle process(info.hProcess);
         KernelHandle thread(info.hThread);
+        if (whileRunning)
+            whileRunning(info.dwProcessId);
         if (WaitForSingleObject(process, 120000) != WAIT_OBJECT_0) {
             TerminateProcess(process, 99);
             throw std::runtime_error("timed out: " + commandLine);
@@ -45,9 +48,9 @@ RunResult RunProgram(const std::string& commandLine, const std::string& currentF
     return result;
 }
 
-RunResult RunEffectHost(const std::string& arguments)
+RunResult RunEffectHost(const std::string& arguments, const std::function<void(DWORD processId)>& whileRunning)
 {
-    return RunProgram("\"" + EffectHostPath() + "\" " + arguments);
+    return RunProgram("\"" + EffectHostPath() + "\" " + arguments, "", whileRunning);
 }
 
 std::string ScratchFolder(const std::string& name)

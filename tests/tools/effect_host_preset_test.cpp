@@ -54,6 +54,28 @@ TEST_F(EffectHostPreset, SavingIntoAnExistingXmlPresetKeepsItsOtherContent)
                              "  <Volume2 Value=\"32767\"/>\r\n  <CutOffFreq Value=\"1000\"/>\r\n</Presets>\r\n");
 }
 
+TEST_F(EffectHostPreset, CommentsAndTextOfAnExistingXmlPresetAreDroppedAndTheFileStaysReadable)
+{
+    const std::string xml = folder + "annotated.xml";
+    const std::string ini = folder + "annotated.ini";
+    {
+        std::ofstream(xml, std::ios::binary) << "<Preset><!-- hum of the old amplifier --><?app mark?>"
+                                                "<CutOffFreq Value=\"60\"/>text<Other><![CDATA[a < b]]></Other></Preset>";
+    }
+    RunResult run = RunEffectHost("preset --preset-xml \"" + xml + "\" --to-xml \"" + xml + "\" --bandwidth 30");
+    ASSERT_EQ(run.exitCode, 0u) << run.output;
+    EXPECT_NE(run.output.find("note: comments and text of " + xml + " are not kept"), std::string::npos)
+        << run.output;
+    EXPECT_EQ(ReadFile(xml), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<Preset>\r\n"
+                             "  <CutOffFreq Value=\"60\"/>\r\n  <Other/>\r\n  <DryOut Value=\"32767\"/>\r\n"
+                             "  <Volume2 Value=\"32767\"/>\r\n  <BandWidth Value=\"30\"/>\r\n</Preset>\r\n");
+
+    run = RunEffectHost("preset --preset-xml \"" + xml + "\" --to-ini \"" + ini + "\" --to-section Hum");
+    ASSERT_EQ(run.exitCode, 0u) << run.output;
+    EXPECT_EQ(ReadFile(ini), "[Hum]\r\nDryOut=32767\r\nVolume2=32767\r\nCutOffFreq=60\r\nBandWidth=30\r\n");
+    EXPECT_EQ(run.output.find("note:"), std::string::npos) << "nothing left to drop: " << run.output;
+}
+
 TEST_F(EffectHostPreset, AnExistingXmlTargetOverTheSizeLimitIsLeftUntouched)
 {
     const std::string xml = folder + "oversized.xml";

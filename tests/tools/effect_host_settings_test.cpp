@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 #include <string>
 
 #include "support/effect_host_runner.h"
@@ -62,38 +63,63 @@ HWND FindFrame(DWORD processId)
     return nullptr;
 }
 
+// Runs settings with arguments, lets change act on the embedded settings window once the frame
+// shows, then closes the frame as a user does.
+RunResult RunAndCloseSettings(const std::string& arguments, const std::function<void(HWND settings)>& change)
+{
+    return RunEffectHost("settings " + arguments, [&](DWORD processId) {
+        const HWND frame = FindFrame(processId);
+        ASSERT_TRUE(frame != nullptr) << "no settings frame appeared";
+        change(FindWindowExA(frame, nullptr, nullptr, nullptr));
+        PostMessageA(frame, WM_CLOSE, 0, 0);
+    });
+}
+
+// The values a preset gives the window when it opens, or what went wrong.
+std::string OpenedWith(const std::string& presetOptions, const std::string& folder)
+{
+    const RunResult run = RunEffectHost("settings " + presetOptions + " --screenshot \"" + folder + "x.png\"");
+    const size_t opened = run.output.find("opened: ");
+    return run.exitCode == 0 && opened != std::string::npos
+               ? run.output.substr(opened, run.output.find_first_of("\r\n", opened) - opened)
+               : run.output;
+}
+
+// A paste into the edit commits at once, as typing does.
+void PasteCentre(HWND settings, const char* text)
+{
+    const HWND centreEdit = GetDlgItem(settings, 32214);
+    ASSERT_TRUE(centreEdit != nullptr);
+    SendMessageA(centreEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+}
+
 TEST(EffectHostSettings, ClosingTheFrameSavesTheNamedPreset)
 {
     const std::string folder = ScratchFolder("settings-save");
     const std::string ini = folder + "presets.ini";
-    std::string commandLine =
-        "\"" + EffectHostPath() + "\" settings --preset-ini \"" + ini + "\" --section Mine --cutoff 1000";
     {
         std::ofstream(ini, std::ios::binary) << "[Mine]\r\n";
     }
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    ASSERT_TRUE(CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                               &process));
-    const HWND frame = FindFrame(process.dwProcessId);
-    EXPECT_TRUE(frame != nullptr);
-    if (frame) {
-        const HWND settings = FindWindowExA(frame, nullptr, nullptr, nullptr);
-        const HWND centreEdit = GetDlgItem(settings, 32214);
-        ASSERT_TRUE(centreEdit != nullptr);
-        // A paste into the edit commits at once, as typing does.
-        SendMessageA(centreEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("4321"));
-        PostMessageA(frame, WM_CLOSE, 0, 0);
-    }
-    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.hProcess, 30000));
-    TerminateProcess(process.hProcess, 1);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    const std::string preset = "--preset-ini \"" + ini + "\" --section Mine";
+    const RunResult run =
+        RunAndCloseSettings(preset + " --cutoff 1000", [](HWND settings) { PasteCentre(settings, "4321"); });
+    ASSERT_EQ(0u, run.exitCode) << run.output;
+    EXPECT_EQ("opened: level 100.002% (1.000015259254738), centre 4321 Hz, bandwidth 400 Hz", OpenedWith(preset, folder));
+}
 
-    const RunResult reopened =
-        RunEffectHost("settings --preset-ini \"" + ini + "\" --section Mine --screenshot \"" + folder + "x.png\"");
-    ASSERT_EQ(0u, reopened.exitCode) << reopened.output;
-    EXPECT_NE(std::string::npos, reopened.output.find("opened: level 100.002% (1.000015259254738), centre 4321 Hz")) << reopened.output;
+TEST(EffectHostSettings, SavingIntoAnXmlPresetWithCommentsAndTextLeavesItReadable)
+{
+    const std::string folder = ScratchFolder("settings-save-xml");
+    const std::string xml = folder + "preset.xml";
+    {
+        std::ofstream(xml, std::ios::binary)
+            << "<Preset><!-- mine --><BandWidth Value=\"300\"/>hum<Note><![CDATA[a < b]]></Note></Preset>";
+    }
+    const std::string preset = "--preset-xml \"" + xml + "\"";
+    const RunResult run = RunAndCloseSettings(preset, [](HWND settings) { PasteCentre(settings, "4321"); });
+    ASSERT_EQ(0u, run.exitCode) << run.output;
+    EXPECT_EQ(1u, Count(run.output, "comments and text of " + xml + " are not kept")) << run.output;
+    EXPECT_EQ(std::string::npos, ReadFile(xml).find("</>")) << ReadFile(xml);
+    EXPECT_EQ("opened: level 100.002% (1.000015259254738), centre 4321 Hz, bandwidth 300 Hz", OpenedWith(preset, folder));
 }
 }  // namespace

@@ -47,5 +47,6 @@ void SavePresetXmlFile(const Plugin& plugin, const std::string& path, const Effe
         root->SetName("Preset");
     }
     PLUGIN_EXPORT(plugin, SavePresetXml)(root.get(), &settings);
-    WriteXmlFile(path, *root);
+    if (WriteXmlFile(path, *root) > 0)
+        std::fprintf(stderr, "effect-host: note: comments and text of %s are not kept\n", path.c_str());
 }

@@ -37,46 +37,60 @@ std::string Escaped(const std::string& text)
     return out;
 }
 
-void OpenTag(std::string& out, const XmlNode& node, size_t depth)
+void OpenTag(std::string& out, const XmlNode& node, size_t depth, bool hasChildren)
 {
     out.append(2 * depth, ' ');
     out += '<' + Utf8(node.Name());
     for (const XmlAttribute& attribute : node.attributes)
         out += ' ' + Utf8(attribute.name.Str()) + "=\"" + Escaped(attribute.value.Str()) + '"';
-    out += node.FirstChild() ? ">\r\n" : "/>\r\n";
+    out += hasChildren ? ">\r\n" : "/>\r\n";
+}
+
+// The first node with a name from node on along its siblings, or null; the nameless ones passed
+// over are counted (their content is not in the tree, so there is nothing to write).
+const XmlNode* NamedFrom(const XmlNode* node, size_t& skipped)
+{
+    for (; node && node->Name().empty(); node = node->NextSibling())
+        ++skipped;
+    return node;
 }
 
 // A walk over the links rather than the call stack, so a tree of any depth can be written.
-std::string Document(const XmlNode& root)
+std::string Document(const XmlNode& root, size_t& skipped)
 {
     std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n";
     const XmlNode* node = &root;
     size_t depth = 0;
     for (;;) {
-        OpenTag(out, *node, depth);
-        if (node->FirstChild()) {
-            node = node->FirstChild();
+        const XmlNode* child = NamedFrom(node->FirstChild(), skipped);
+        OpenTag(out, *node, depth, child != nullptr);
+        if (child) {
+            node = child;
             ++depth;
             continue;
         }
-        while (node != &root && !node->NextSibling()) {
+        for (;;) {
+            if (node == &root)
+                return out;
+            if (const XmlNode* sibling = NamedFrom(node->NextSibling(), skipped)) {
+                node = sibling;
+                break;
+            }
             node = node->Parent();
             --depth;
             out.append(2 * depth, ' ');
             out += "</" + Utf8(node->Name()) + ">\r\n";
         }
-        if (node == &root)
-            return out;
-        node = node->NextSibling();
     }
 }
 }  // namespace
 
-void WriteXmlFile(const std::string& path, const XmlNode& root)
+size_t WriteXmlFile(const std::string& path, const XmlNode& root)
 {
     if (root.Name().empty())
         throw HostError("a preset element needs a name");
-    const std::string text = Document(root);
+    size_t skipped = 0;
+    const std::string text = Document(root, skipped);
     const std::string partial = path + ".partial";
     {
         FileHandle file(CreateFileA(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
@@ -91,4 +105,5 @@ void WriteXmlFile(const std::string& path, const XmlNode& root)
         DeleteFileA(partial.c_str());
         throw HostError("cannot replace " + path + " (error " + std::to_string(error) + ")");
     }
+    return skipped;
 }
