@@ -193,6 +193,54 @@ TEST_F(ProcessCommand, SameFormatKeepsTheInputFormatAndCountsClipping)
         ASSERT_LE(std::fabs(sample), 1.0f);
 }
 
+void Set32(std::string& file, size_t at, uint32_t value)
+{
+    for (int b = 0; b < 4; ++b)
+        file[at + b] = static_cast<char>(value >> (8 * b));
+}
+
+TEST_F(ProcessCommand, AStreamedDataChunkWithoutItsSizeRunsToTheEndOfTheFile)
+{
+    const TestWav wav = Noise(2, 3001, 16, 1, 7);
+    const std::string complete = Encode(wav);
+    const size_t dataSizeField = complete.find("data") + 4;
+    // What streaming writers leave in the RIFF size: nothing, the header's own size, or all ones.
+    const uint32_t riffSizes[] = {0, static_cast<uint32_t>(dataSizeField + 4 - 8), 0xFFFFFFFFu};
+    for (const uint32_t dataField : {0u, 0xFFFFFFFFu}) {
+        for (const uint32_t riffSize : riffSizes) {
+            SCOPED_TRACE("data size " + std::to_string(dataField) + ", RIFF size " + std::to_string(riffSize));
+            std::string streamed = complete;
+            Set32(streamed, 4, riffSize);
+            Set32(streamed, dataSizeField, dataField);
+            const std::string in = Write("streamed.wav", streamed);
+            const std::string out = folder + "streamed-out.wav";
+            const RunResult run = RunEffectHost("process \"" + in + "\" \"" + out + "\"");
+            ASSERT_EQ(0u, run.exitCode) << run.output;
+            uint16_t bits = 0;
+            const auto samples = Decode(ReadFile(out), bits);
+            ASSERT_EQ(2u, samples.size());
+            for (size_t k = 0; k < 2; ++k)
+                EXPECT_EQ(ReferenceStream(wav.samples[k], 44100, 1000, 400, 1.000015259254738), samples[k])
+                    << "channel " << k;
+        }
+    }
+}
+
+TEST_F(ProcessCommand, AnEmptyDataChunkWithChunksBehindItStaysEmpty)
+{
+    TestWav silent = Noise(1, 0, 16);
+    std::string file = Encode(silent) + "LIST" + std::string("\x0c\0\0\0INFOISFT\0\0\0\0", 16);
+    Set32(file, 4, static_cast<uint32_t>(file.size() - 8));
+    const std::string in = Write("empty.wav", file);
+    const std::string out = folder + "empty-out.wav";
+    const RunResult run = RunEffectHost("process \"" + in + "\" \"" + out + "\"");
+    ASSERT_EQ(0u, run.exitCode) << run.output;
+    uint16_t bits = 0;
+    const auto samples = Decode(ReadFile(out), bits);
+    ASSERT_EQ(1u, samples.size());
+    EXPECT_EQ(0u, samples[0].size());
+}
+
 TEST_F(ProcessCommand, BadInputGivesOneErrorLineAndNoOutputFile)
 {
     TestWav twelve = Noise(12, 100, 16);

@@ -138,7 +138,10 @@ WavReader::WavReader(const std::string& path)
             dataSize = chunkSize;
             haveData = true;
             // Streams written without their final size say 0 or 0xFFFFFFFF; take the rest of the file.
-            if (chunkSize == 0xFFFFFFFFu)
+            // A 0 is a truly empty chunk when the RIFF size is known and reaches beyond it.
+            const uint32_t riffSize = U32(riff + 4);
+            const bool chunksFollow = riffSize != 0xFFFFFFFFu && 8ull + riffSize > body;
+            if (chunkSize == 0xFFFFFFFFu || (chunkSize == 0 && !chunksFollow))
                 dataSize = size - body;
             break;
         }
