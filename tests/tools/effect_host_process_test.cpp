@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "support/effect_host_runner.h"
+#include "support/plugin_library.h"
 #include "support/reference_filter.h"
 
 namespace {
@@ -282,6 +283,22 @@ TEST_F(ProcessCommand, AMissingPluginIsReportedByName)
     const RunResult run = RunProgram("\"" + lonely + "\" process \"" + in + "\" \"" + out + "\"");
     EXPECT_EQ(1u, run.exitCode);
     EXPECT_NE(std::string::npos, run.output.find("BandReject.dll")) << run.output;
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(out.c_str()));
+}
+
+TEST_F(ProcessCommand, APluginWithoutTheExportsIsReportedInOneLine)
+{
+    const std::string host = folder + "effect-host.exe";
+    ASSERT_TRUE(CopyFileA(EffectHostPath().c_str(), host.c_str(), FALSE));
+    // A resource-only library built beside the tests: it loads, but exports nothing.
+    const std::string stranger = ProgramFolder() + "string_only_fixture.dll";
+    ASSERT_TRUE(CopyFileA(stranger.c_str(), (folder + "BandReject.dll").c_str(), FALSE)) << stranger;
+    const std::string in = Write("in.wav", Encode(Noise(1, 100, 16)));
+    const std::string out = folder + "out.wav";
+    const RunResult run = RunProgram("\"" + host + "\" process \"" + in + "\" \"" + out + "\"");
+    EXPECT_EQ(1u, run.exitCode) << run.output;
+    EXPECT_NE(std::string::npos, run.output.find(folder + "BandReject.dll does not export ")) << run.output;
+    EXPECT_EQ(1, std::count(run.output.begin(), run.output.end(), '\n')) << run.output;
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(out.c_str()));
 }
 
