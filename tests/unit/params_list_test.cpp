@@ -56,6 +56,44 @@ RegistryValue ReadValue(const char* name)
     return value;
 }
 
+// Every child of node as "name=text of Value"; a child that holds anything but its one "Value"
+// attribute shows up as "name: N attributes".
+std::vector<std::string> ChildTexts(const XmlNode& node)
+{
+    std::vector<std::string> texts;
+    for (const XmlNode* child = node.FirstChild(); child; child = child->NextSibling()) {
+        std::string value;
+        if (child->attributes.Size() != 1 || child->attributes[0].name.Str() != "Value")
+            texts.push_back(child->Name() + ": " + std::to_string(child->attributes.Size()) + " attributes");
+        else
+            texts.push_back(child->Name() + "=" + child->attributes[0].value.Str());
+    }
+    return texts;
+}
+
+// One variable of every keyword's type; a double written where the float is spills into the
+// guard behind it.
+struct EveryType {
+    uint32_t uintValue = 0xdeadbeef;
+    uint32_t dwordValue = 0xdeadbeef;
+    int32_t intValue = 0x5eed;
+    float floatValue = -9.5f;
+    uint32_t floatGuard = 0xdeadbeef;
+    double doubleValue = -9.5;
+    std::string stringValue = "sentinel";
+    LssBlock lssValue{0xdeadbeef, nullptr};
+};
+
+const char* const kEveryName[] = {"U", "D", "I", "F", "Dbl", "S", "Curve"};
+const char kEveryFormat[] = "UINT dword Int FLOAT double String lss";
+
+bool LoadEvery(XmlNode* node, EveryType& v)
+{
+    LoadParameters(nullptr, nullptr, nullptr, node, kEveryName, kEveryFormat, &v.uintValue, &v.dwordValue,
+                   &v.intValue, &v.floatValue, &v.doubleValue, &v.stringValue, &v.lssValue);
+    return v.floatGuard == 0xdeadbeef;
+}
+
 struct ParameterLists : ::testing::Test {
     void SetUp() override { RegDeleteTreeA(HKEY_CURRENT_USER, kScratchKey); }
     void TearDown() override
@@ -306,6 +344,88 @@ TEST_F(ParameterLists, XmlSaveAppendsOnceAndUpdatesInPlace)
     }
     EXPECT_EQ(children, (std::vector<std::string>{"dryout=1", "Volume2=2", "CutOffFreq=30", "BandWidth=4"}));
     EXPECT_EQ(node->FirstChild(), existing);
+}
+
+TEST_F(ParameterLists, XmlStoreKeepsEveryKeywordInItsTextForm)
+{
+    XmlTree node(new XmlNode);
+    uint8_t bytes[] = {0x00, 0x7F, 0xA5, 0xFF};
+    EveryType saved;
+    saved.uintValue = 4294967295u;
+    saved.dwordValue = 2147483648u;
+    saved.intValue = -17;
+    saved.floatValue = 1234.5678f;
+    saved.doubleValue = 1.23456789e-300;  // no float comes near it
+    saved.stringValue = "two words & <angle> \"quotes\"";
+    saved.lssValue = {4, bytes};
+    EXPECT_TRUE(SaveParameters(nullptr, nullptr, nullptr, node.get(), kEveryName, kEveryFormat, &saved.uintValue,
+                               &saved.dwordValue, &saved.intValue, &saved.floatValue, &saved.doubleValue,
+                               &saved.stringValue, &saved.lssValue));
+    EXPECT_EQ(ChildTexts(*node), (std::vector<std::string>{
+                                     "U=-1",
+                                     "D=-2147483648",
+                                     "I=-17",
+                                     "F=1234.57",
+                                     "Dbl=1.23457e-300",
+                                     "S=two words & <angle> \"quotes\"",
+                                     "SIZE_LSS_Curve=4",
+                                     "DATA_LSS_Curve=007FA5FF",
+                                 }));
+
+    EveryType loaded;
+    EXPECT_TRUE(LoadEvery(node.get(), loaded)) << "a guard was overwritten";
+    EXPECT_EQ(loaded.uintValue, 4294967295u);
+    EXPECT_EQ(loaded.dwordValue, 2147483648u);
+    EXPECT_EQ(loaded.intValue, -17);
+    EXPECT_EQ(loaded.floatValue, 1234.57f);
+    EXPECT_EQ(loaded.doubleValue, 1.23457e-300);
+    EXPECT_EQ(loaded.stringValue, saved.stringValue);
+    ASSERT_EQ(loaded.lssValue.size, 4u);
+    ASSERT_NE(loaded.lssValue.data, nullptr);
+    EXPECT_EQ(std::vector<uint8_t>(loaded.lssValue.data, loaded.lssValue.data + 4),
+              std::vector<uint8_t>(bytes, bytes + 4));
+    ::operator delete(loaded.lssValue.data);
+}
+
+TEST_F(ParameterLists, XmlLoadReadsTextsOfOtherWritersAndKeepsWhatIsMissing)
+{
+    // Texts as another writer may have left them, in children spelled in other letter case.
+    XmlTree node(new XmlNode);
+    const char* const texts[][2] = {
+        {"u", " 2000000000"}, {"d", "-2"},          {"i", "+42xyz"},        {"f", "2.5e2"},
+        {"DBL", "1e-300"},    {"s", " kept as is "}, {"size_lss_curve", "3"}, {"data_lss_curve", "0aFf"},
+    };
+    for (const auto& text : texts)
+        node->AddChild(text[0])->SetAttribute("VALUE", text[1]);
+    EveryType loaded;
+    EXPECT_TRUE(LoadEvery(node.get(), loaded)) << "a guard was overwritten";
+    EXPECT_EQ(loaded.uintValue, 2000000000u);
+    EXPECT_EQ(loaded.dwordValue, 4294967294u);
+    EXPECT_EQ(loaded.intValue, 42);
+    EXPECT_EQ(loaded.floatValue, 250.0f);
+    EXPECT_EQ(loaded.doubleValue, 1e-300) << "a double below every float";
+    EXPECT_EQ(loaded.stringValue, " kept as is ");
+    ASSERT_EQ(loaded.lssValue.size, 3u);
+    ASSERT_NE(loaded.lssValue.data, nullptr);
+    EXPECT_EQ(std::vector<uint8_t>(loaded.lssValue.data, loaded.lssValue.data + 3),
+              (std::vector<uint8_t>{0x0A, 0xFF, 0x00}))
+        << "bytes that the text does not cover are zero";
+    ::operator delete(loaded.lssValue.data);
+
+    // An empty node: every variable keeps its value, a byte block becomes null.
+    XmlTree empty(new XmlNode);
+    EveryType untouched;
+    EXPECT_TRUE(LoadEvery(empty.get(), untouched));
+    const EveryType fresh;
+    EXPECT_EQ(untouched.uintValue, fresh.uintValue);
+    EXPECT_EQ(untouched.dwordValue, fresh.dwordValue);
+    EXPECT_EQ(untouched.intValue, fresh.intValue);
+    EXPECT_EQ(untouched.floatValue, fresh.floatValue);
+    EXPECT_EQ(untouched.doubleValue, fresh.doubleValue);
+    EXPECT_EQ(untouched.stringValue, fresh.stringValue);
+    EXPECT_EQ(untouched.lssValue.size, 0u);
+    EXPECT_EQ(untouched.lssValue.data, nullptr);
+    EXPECT_EQ(empty->FirstChild(), nullptr) << "a load adds nothing";
 }
 
 }  // namespace
