@@ -183,7 +183,47 @@ TEST_F(ParameterLists, StoreChoiceUsesOnlyTheFirstGiven)
     EXPECT_TRUE(SaveParameters(ini.c_str(), kScratchKey, HKEY_CURRENT_USER, nullptr, names, "DWORD", &value));
     EXPECT_TRUE(ReadValue("CutOffFreq").present);
     EXPECT_EQ(GetFileAttributesA(ini.c_str()), INVALID_FILE_ATTRIBUTES);
+}
 
+TEST_F(ParameterLists, StoreChoiceOnLoadUsesOnlyTheFirstGiven)
+{
+    const char kMissingKey[] = "Software\\BandRejectTests\\ParameterList\\Missing";
+    const char* const names[] = {"CutOffFreq"};
+    XmlTree node(new XmlNode);
+    node->SetDword("CutOffFreq", 1);
+    {
+        RegistryKey key;
+        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kScratchKey, 0, nullptr, 0, KEY_WRITE, nullptr, key.Receive(),
+                                  nullptr),
+                  ERROR_SUCCESS);
+        const DWORD two = 2;
+        RegSetValueExA(key, "CutOffFreq", 0, REG_NONE, reinterpret_cast<const BYTE*>(&two), 4);
+    }
+    // The INI sections are named like the registry keys, so each row differs only in its stores.
+    WriteFileText(ini, std::string("[") + kScratchKey + "]\r\nCutOffFreq=3\r\n[" + kMissingKey +
+                           "]\r\nCutOffFreq=4\r\n");
+    const struct {
+        const char* what;
+        XmlNode* node;
+        HKEY rootKey;
+        const char* fileName;
+        const char* keyName;
+        uint32_t expected;
+    } rows[] = {
+        {"all three", node.get(), HKEY_CURRENT_USER, ini.c_str(), kScratchKey, 1},
+        {"node and file", node.get(), nullptr, ini.c_str(), kScratchKey, 1},
+        {"registry and file", nullptr, HKEY_CURRENT_USER, ini.c_str(), kScratchKey, 2},
+        {"a missing registry key is not replaced by the file", nullptr, HKEY_CURRENT_USER, ini.c_str(), kMissingKey,
+         0xbd},
+        {"file only", nullptr, nullptr, ini.c_str(), kMissingKey, 4},
+        {"none", nullptr, nullptr, nullptr, kScratchKey, 0xbd},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        uint32_t value = 0xbd;
+        LoadParameters(row.fileName, row.keyName, row.rootKey, row.node, names, "DWORD", &value);
+        EXPECT_EQ(value, row.expected);
+    }
 }
 
 TEST_F(ParameterLists, RegistryHoldsFourByteRegNoneValues)
