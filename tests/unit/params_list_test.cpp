@@ -257,6 +257,58 @@ TEST_F(ParameterLists, RegistryHoldsFourByteRegNoneValues)
     EXPECT_EQ(v[3], 0xAAAA2211u);
 }
 
+TEST_F(ParameterLists, RegistryKeepsOtherTypesInTheirRawOrTextForms)
+{
+    const char* const names[] = {"F", "D", "S", "Empty", "Curve"};
+    const float f = 3.14159265f;            // 0x40490FDB
+    const double d = 3.141592653589793;     // 0x400921FB54442D18
+    const std::string s = "band reject";
+    const std::string empty;
+    uint8_t bytes[] = {0x00, 0x7F, 0xA5};
+    const LssBlock curve{3, bytes};
+    EXPECT_TRUE(SaveParameters(nullptr, kScratchKey, HKEY_CURRENT_USER, nullptr, names,
+                               "FLOAT DOUBLE STRING STRING LSS", &f, &d, &s, &empty, &curve));
+    const struct {
+        const char* name;
+        DWORD type;
+        std::string bytes;
+    } rows[] = {
+        {"F", REG_NONE, std::string("\xDB\x0F\x49\x40", 4)},
+        {"D", REG_NONE, std::string("\x18\x2D\x44\x54\xFB\x21\x09\x40", 8)},
+        {"S", REG_SZ, std::string("band reject\0", 12)},
+        {"Empty", REG_SZ, std::string("\0", 1)},
+        {"SIZE_LSS_Curve", REG_NONE, std::string("\x03\0\0\0", 4)},
+        {"DATA_LSS_Curve", REG_BINARY, std::string("\x00\x7F\xA5", 3)},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const RegistryValue stored = ReadValue(row.name);
+        ASSERT_TRUE(stored.present);
+        EXPECT_EQ(stored.type, row.type);
+        EXPECT_EQ(stored.bytes, row.bytes);
+    }
+
+    // The raw forms keep every bit, unlike the six digits of the text forms.
+    struct {
+        float value = 0;
+        uint32_t guard = 0xdeadbeef;
+    } f2;
+    double d2 = 0;
+    std::string s2 = "sentinel", empty2 = "sentinel";
+    LssBlock curve2{0xdeadbeef, nullptr};
+    LoadParameters(nullptr, kScratchKey, HKEY_CURRENT_USER, nullptr, names, "FLOAT DOUBLE STRING STRING LSS", &f2.value,
+                   &d2, &s2, &empty2, &curve2);
+    EXPECT_EQ(f2.value, f);
+    EXPECT_EQ(f2.guard, 0xdeadbeefu) << "a float takes 4 bytes";
+    EXPECT_EQ(d2, d);
+    EXPECT_EQ(s2, s);
+    EXPECT_EQ(empty2, "");
+    ASSERT_EQ(curve2.size, 3u);
+    ASSERT_NE(curve2.data, nullptr);
+    EXPECT_EQ(std::memcmp(curve2.data, bytes, 3), 0);
+    ::operator delete(curve2.data);
+}
+
 TEST_F(ParameterLists, SaveFailsWhenTheRegistryKeyCannotBeCreated)
 {
     const char* const names[] = {"A"};
