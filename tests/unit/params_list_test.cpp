@@ -415,6 +415,29 @@ TEST_F(ParameterLists, LssSizesTooLargeOrMissing)
     LoadParameters(nullptr, nullptr, nullptr, empty.get(), names, "LSS", &missing);
     EXPECT_EQ(missing.size, 0u);
     EXPECT_EQ(missing.data, nullptr);
+
+    // An INI file without the size key gives a new zero-length block, not null: in a section
+    // that lacks the key and in a file that does not exist.
+    const char* const otherNames[] = {"Other"};
+    const std::string absentFile = TempIni("bandreject_params_absent.ini");
+    for (const std::string& file : {ini, absentFile}) {
+        SCOPED_TRACE(file);
+        uint8_t old = 0xbd;
+        LssBlock first{0xdeadbeef, &old};
+        LoadParameters(file.c_str(), "L", nullptr, nullptr, otherNames, "LSS", &first);
+        EXPECT_EQ(first.size, 0u);
+        EXPECT_NE(first.data, nullptr);
+        EXPECT_NE(first.data, &old);
+        LssBlock second = first;
+        LoadParameters(file.c_str(), "L", nullptr, nullptr, otherNames, "LSS", &second);
+        EXPECT_EQ(second.size, 0u);
+        EXPECT_NE(second.data, nullptr);
+        EXPECT_NE(second.data, first.data) << "each load hands out a block of its own";
+        EXPECT_EQ(old, 0xbd);
+        ::operator delete(first.data);
+        ::operator delete(second.data);
+    }
+    EXPECT_EQ(GetFileAttributesA(absentFile.c_str()), INVALID_FILE_ATTRIBUTES) << "a load creates no file";
 }
 
 TEST_F(ParameterLists, XmlSaveAppendsOnceAndUpdatesInPlace)
