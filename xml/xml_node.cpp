@@ -146,17 +146,19 @@ bool XmlNode::GetAttribute(std::string key, std::string& out) const
     return true;
 }
 
-void XmlNode::SetAttribute(const std::string& key, const std::string& value)
+XmlAttribute& XmlNode::SetAttribute(const std::string& key, const std::string& value)
 {
-    if (XmlAttribute* attribute = FindAttribute(key))
-        attribute->value.Assign(value);
-    else
-        AppendAttribute(key, value);
+    XmlAttribute* attribute = FindAttribute(key);
+    if (!attribute)
+        return AppendAttribute(key, value);
+    attribute->value.Assign(value);
+    return *attribute;
 }
 
-void XmlNode::AppendAttribute(const std::string& key, const std::string& value)
+XmlAttribute& XmlNode::AppendAttribute(const std::string& key, const std::string& value)
 {
     XmlAttribute& attribute = attributes.EmplaceBack();
     attribute.name.Assign(key);
     attribute.value.Assign(value);
+    return attribute;
 }

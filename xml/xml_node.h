@@ -78,10 +78,12 @@ public:
     // Copies the first matching attribute's value into out; false (out untouched) when none.
     bool GetAttribute(std::string name, std::string& out) const;
     // Replaces the first matching attribute's value, keeping its name's spelling and position,
-    // or appends a new attribute.
-    void SetAttribute(const std::string& name, const std::string& value);
-    // Appends without looking for an existing attribute of that name (document order).
-    void AppendAttribute(const std::string& name, const std::string& value);
+    // or appends a new attribute. Returns the attribute found or appended; callers that want no
+    // result ignore it. The reference lasts until the next attribute is added to this node.
+    XmlAttribute& SetAttribute(const std::string& name, const std::string& value);
+    // Appends without looking for an existing attribute of that name (document order) and
+    // returns the new attribute, valid as long as SetAttribute's result.
+    XmlAttribute& AppendAttribute(const std::string& name, const std::string& value);
 
     std::string Name() const { return name.Str(); }
     void SetName(const std::string& text) { name.Assign(text); }

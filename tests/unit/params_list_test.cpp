@@ -56,6 +56,44 @@ RegistryValue ReadValue(const char* name)
     return value;
 }
 
+// Every child of node as "name=text of Value"; a child that holds anything but its one "Value"
+// attribute shows up as "name: N attributes".
+std::vector<std::string> ChildTexts(const XmlNode& node)
+{
+    std::vector<std::string> texts;
+    for (const XmlNode* child = node.FirstChild(); child; child = child->NextSibling()) {
+        std::string value;
+        if (child->attributes.Size() != 1 || child->attributes[0].name.Str() != "Value")
+            texts.push_back(child->Name() + ": " + std::to_string(child->attributes.Size()) + " attributes");
+        else
+            texts.push_back(child->Name() + "=" + child->attributes[0].value.Str());
+    }
+    return texts;
+}
+
+// One variable of every keyword's type; a double written where the float is spills into the
+// guard behind it.
+struct EveryType {
+    uint32_t uintValue = 0xdeadbeef;
+    uint32_t dwordValue = 0xdeadbeef;
+    int32_t intValue = 0x5eed;
+    float floatValue = -9.5f;
+    uint32_t floatGuard = 0xdeadbeef;
+    double doubleValue = -9.5;
+    std::string stringValue = "sentinel";
+    LssBlock lssValue{0xdeadbeef, nullptr};
+};
+
+const char* const kEveryName[] = {"U", "D", "I", "F", "Dbl", "S", "Curve"};
+const char kEveryFormat[] = "UINT dword Int FLOAT double String lss";
+
+bool LoadEvery(XmlNode* node, EveryType& v)
+{
+    LoadParameters(nullptr, nullptr, nullptr, node, kEveryName, kEveryFormat, &v.uintValue, &v.dwordValue,
+                   &v.intValue, &v.floatValue, &v.doubleValue, &v.stringValue, &v.lssValue);
+    return v.floatGuard == 0xdeadbeef;
+}
+
 struct ParameterLists : ::testing::Test {
     void SetUp() override { RegDeleteTreeA(HKEY_CURRENT_USER, kScratchKey); }
     void TearDown() override
@@ -145,7 +183,47 @@ TEST_F(ParameterLists, StoreChoiceUsesOnlyTheFirstGiven)
     EXPECT_TRUE(SaveParameters(ini.c_str(), kScratchKey, HKEY_CURRENT_USER, nullptr, names, "DWORD", &value));
     EXPECT_TRUE(ReadValue("CutOffFreq").present);
     EXPECT_EQ(GetFileAttributesA(ini.c_str()), INVALID_FILE_ATTRIBUTES);
+}
 
+TEST_F(ParameterLists, StoreChoiceOnLoadUsesOnlyTheFirstGiven)
+{
+    const char kMissingKey[] = "Software\\BandRejectTests\\ParameterList\\Missing";
+    const char* const names[] = {"CutOffFreq"};
+    XmlTree node(new XmlNode);
+    node->SetDword("CutOffFreq", 1);
+    {
+        RegistryKey key;
+        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kScratchKey, 0, nullptr, 0, KEY_WRITE, nullptr, key.Receive(),
+                                  nullptr),
+                  ERROR_SUCCESS);
+        const DWORD two = 2;
+        RegSetValueExA(key, "CutOffFreq", 0, REG_NONE, reinterpret_cast<const BYTE*>(&two), 4);
+    }
+    // The INI sections are named like the registry keys, so each row differs only in its stores.
+    WriteFileText(ini, std::string("[") + kScratchKey + "]\r\nCutOffFreq=3\r\n[" + kMissingKey +
+                           "]\r\nCutOffFreq=4\r\n");
+    const struct {
+        const char* what;
+        XmlNode* node;
+        HKEY rootKey;
+        const char* fileName;
+        const char* keyName;
+        uint32_t expected;
+    } rows[] = {
+        {"all three", node.get(), HKEY_CURRENT_USER, ini.c_str(), kScratchKey, 1},
+        {"node and file", node.get(), nullptr, ini.c_str(), kScratchKey, 1},
+        {"registry and file", nullptr, HKEY_CURRENT_USER, ini.c_str(), kScratchKey, 2},
+        {"a missing registry key is not replaced by the file", nullptr, HKEY_CURRENT_USER, ini.c_str(), kMissingKey,
+         0xbd},
+        {"file only", nullptr, nullptr, ini.c_str(), kMissingKey, 4},
+        {"none", nullptr, nullptr, nullptr, kScratchKey, 0xbd},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        uint32_t value = 0xbd;
+        LoadParameters(row.fileName, row.keyName, row.rootKey, row.node, names, "DWORD", &value);
+        EXPECT_EQ(value, row.expected);
+    }
 }
 
 TEST_F(ParameterLists, RegistryHoldsFourByteRegNoneValues)
@@ -177,6 +255,58 @@ TEST_F(ParameterLists, RegistryHoldsFourByteRegNoneValues)
     EXPECT_EQ(v[1], 0xFFFFFFFEu);
     EXPECT_EQ(v[2], 5000u);
     EXPECT_EQ(v[3], 0xAAAA2211u);
+}
+
+TEST_F(ParameterLists, RegistryKeepsOtherTypesInTheirRawOrTextForms)
+{
+    const char* const names[] = {"F", "D", "S", "Empty", "Curve"};
+    const float f = 3.14159265f;            // 0x40490FDB
+    const double d = 3.141592653589793;     // 0x400921FB54442D18
+    const std::string s = "band reject";
+    const std::string empty;
+    uint8_t bytes[] = {0x00, 0x7F, 0xA5};
+    const LssBlock curve{3, bytes};
+    EXPECT_TRUE(SaveParameters(nullptr, kScratchKey, HKEY_CURRENT_USER, nullptr, names,
+                               "FLOAT DOUBLE STRING STRING LSS", &f, &d, &s, &empty, &curve));
+    const struct {
+        const char* name;
+        DWORD type;
+        std::string bytes;
+    } rows[] = {
+        {"F", REG_NONE, std::string("\xDB\x0F\x49\x40", 4)},
+        {"D", REG_NONE, std::string("\x18\x2D\x44\x54\xFB\x21\x09\x40", 8)},
+        {"S", REG_SZ, std::string("band reject\0", 12)},
+        {"Empty", REG_SZ, std::string("\0", 1)},
+        {"SIZE_LSS_Curve", REG_NONE, std::string("\x03\0\0\0", 4)},
+        {"DATA_LSS_Curve", REG_BINARY, std::string("\x00\x7F\xA5", 3)},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const RegistryValue stored = ReadValue(row.name);
+        ASSERT_TRUE(stored.present);
+        EXPECT_EQ(stored.type, row.type);
+        EXPECT_EQ(stored.bytes, row.bytes);
+    }
+
+    // The raw forms keep every bit, unlike the six digits of the text forms.
+    struct {
+        float value = 0;
+        uint32_t guard = 0xdeadbeef;
+    } f2;
+    double d2 = 0;
+    std::string s2 = "sentinel", empty2 = "sentinel";
+    LssBlock curve2{0xdeadbeef, nullptr};
+    LoadParameters(nullptr, kScratchKey, HKEY_CURRENT_USER, nullptr, names, "FLOAT DOUBLE STRING STRING LSS", &f2.value,
+                   &d2, &s2, &empty2, &curve2);
+    EXPECT_EQ(f2.value, f);
+    EXPECT_EQ(f2.guard, 0xdeadbeefu) << "a float takes 4 bytes";
+    EXPECT_EQ(d2, d);
+    EXPECT_EQ(s2, s);
+    EXPECT_EQ(empty2, "");
+    ASSERT_EQ(curve2.size, 3u);
+    ASSERT_NE(curve2.data, nullptr);
+    EXPECT_EQ(std::memcmp(curve2.data, bytes, 3), 0);
+    ::operator delete(curve2.data);
 }
 
 TEST_F(ParameterLists, SaveFailsWhenTheRegistryKeyCannotBeCreated)
@@ -285,6 +415,29 @@ TEST_F(ParameterLists, LssSizesTooLargeOrMissing)
     LoadParameters(nullptr, nullptr, nullptr, empty.get(), names, "LSS", &missing);
     EXPECT_EQ(missing.size, 0u);
     EXPECT_EQ(missing.data, nullptr);
+
+    // An INI file without the size key gives a new zero-length block, not null: in a section
+    // that lacks the key and in a file that does not exist.
+    const char* const otherNames[] = {"Other"};
+    const std::string absentFile = TempIni("bandreject_params_absent.ini");
+    for (const std::string& file : {ini, absentFile}) {
+        SCOPED_TRACE(file);
+        uint8_t old = 0xbd;
+        LssBlock first{0xdeadbeef, &old};
+        LoadParameters(file.c_str(), "L", nullptr, nullptr, otherNames, "LSS", &first);
+        EXPECT_EQ(first.size, 0u);
+        EXPECT_NE(first.data, nullptr);
+        EXPECT_NE(first.data, &old);
+        LssBlock second = first;
+        LoadParameters(file.c_str(), "L", nullptr, nullptr, otherNames, "LSS", &second);
+        EXPECT_EQ(second.size, 0u);
+        EXPECT_NE(second.data, nullptr);
+        EXPECT_NE(second.data, first.data) << "each load hands out a block of its own";
+        EXPECT_EQ(old, 0xbd);
+        ::operator delete(first.data);
+        ::operator delete(second.data);
+    }
+    EXPECT_EQ(GetFileAttributesA(absentFile.c_str()), INVALID_FILE_ATTRIBUTES) << "a load creates no file";
 }
 
 TEST_F(ParameterLists, XmlSaveAppendsOnceAndUpdatesInPlace)
@@ -306,6 +459,88 @@ TEST_F(ParameterLists, XmlSaveAppendsOnceAndUpdatesInPlace)
     }
     EXPECT_EQ(children, (std::vector<std::string>{"dryout=1", "Volume2=2", "CutOffFreq=30", "BandWidth=4"}));
     EXPECT_EQ(node->FirstChild(), existing);
+}
+
+TEST_F(ParameterLists, XmlStoreKeepsEveryKeywordInItsTextForm)
+{
+    XmlTree node(new XmlNode);
+    uint8_t bytes[] = {0x00, 0x7F, 0xA5, 0xFF};
+    EveryType saved;
+    saved.uintValue = 4294967295u;
+    saved.dwordValue = 2147483648u;
+    saved.intValue = -17;
+    saved.floatValue = 1234.5678f;
+    saved.doubleValue = 1.23456789e-300;  // no float comes near it
+    saved.stringValue = "two words & <angle> \"quotes\"";
+    saved.lssValue = {4, bytes};
+    EXPECT_TRUE(SaveParameters(nullptr, nullptr, nullptr, node.get(), kEveryName, kEveryFormat, &saved.uintValue,
+                               &saved.dwordValue, &saved.intValue, &saved.floatValue, &saved.doubleValue,
+                               &saved.stringValue, &saved.lssValue));
+    EXPECT_EQ(ChildTexts(*node), (std::vector<std::string>{
+                                     "U=-1",
+                                     "D=-2147483648",
+                                     "I=-17",
+                                     "F=1234.57",
+                                     "Dbl=1.23457e-300",
+                                     "S=two words & <angle> \"quotes\"",
+                                     "SIZE_LSS_Curve=4",
+                                     "DATA_LSS_Curve=007FA5FF",
+                                 }));
+
+    EveryType loaded;
+    EXPECT_TRUE(LoadEvery(node.get(), loaded)) << "a guard was overwritten";
+    EXPECT_EQ(loaded.uintValue, 4294967295u);
+    EXPECT_EQ(loaded.dwordValue, 2147483648u);
+    EXPECT_EQ(loaded.intValue, -17);
+    EXPECT_EQ(loaded.floatValue, 1234.57f);
+    EXPECT_EQ(loaded.doubleValue, 1.23457e-300);
+    EXPECT_EQ(loaded.stringValue, saved.stringValue);
+    ASSERT_EQ(loaded.lssValue.size, 4u);
+    ASSERT_NE(loaded.lssValue.data, nullptr);
+    EXPECT_EQ(std::vector<uint8_t>(loaded.lssValue.data, loaded.lssValue.data + 4),
+              std::vector<uint8_t>(bytes, bytes + 4));
+    ::operator delete(loaded.lssValue.data);
+}
+
+TEST_F(ParameterLists, XmlLoadReadsTextsOfOtherWritersAndKeepsWhatIsMissing)
+{
+    // Texts as another writer may have left them, in children spelled in other letter case.
+    XmlTree node(new XmlNode);
+    const char* const texts[][2] = {
+        {"u", " 2000000000"}, {"d", "-2"},          {"i", "+42xyz"},        {"f", "2.5e2"},
+        {"DBL", "1e-300"},    {"s", " kept as is "}, {"size_lss_curve", "3"}, {"data_lss_curve", "0aFf"},
+    };
+    for (const auto& text : texts)
+        node->AddChild(text[0])->SetAttribute("VALUE", text[1]);
+    EveryType loaded;
+    EXPECT_TRUE(LoadEvery(node.get(), loaded)) << "a guard was overwritten";
+    EXPECT_EQ(loaded.uintValue, 2000000000u);
+    EXPECT_EQ(loaded.dwordValue, 4294967294u);
+    EXPECT_EQ(loaded.intValue, 42);
+    EXPECT_EQ(loaded.floatValue, 250.0f);
+    EXPECT_EQ(loaded.doubleValue, 1e-300) << "a double below every float";
+    EXPECT_EQ(loaded.stringValue, " kept as is ");
+    ASSERT_EQ(loaded.lssValue.size, 3u);
+    ASSERT_NE(loaded.lssValue.data, nullptr);
+    EXPECT_EQ(std::vector<uint8_t>(loaded.lssValue.data, loaded.lssValue.data + 3),
+              (std::vector<uint8_t>{0x0A, 0xFF, 0x00}))
+        << "bytes that the text does not cover are zero";
+    ::operator delete(loaded.lssValue.data);
+
+    // An empty node: every variable keeps its value, a byte block becomes null.
+    XmlTree empty(new XmlNode);
+    EveryType untouched;
+    EXPECT_TRUE(LoadEvery(empty.get(), untouched));
+    const EveryType fresh;
+    EXPECT_EQ(untouched.uintValue, fresh.uintValue);
+    EXPECT_EQ(untouched.dwordValue, fresh.dwordValue);
+    EXPECT_EQ(untouched.intValue, fresh.intValue);
+    EXPECT_EQ(untouched.floatValue, fresh.floatValue);
+    EXPECT_EQ(untouched.doubleValue, fresh.doubleValue);
+    EXPECT_EQ(untouched.stringValue, fresh.stringValue);
+    EXPECT_EQ(untouched.lssValue.size, 0u);
+    EXPECT_EQ(untouched.lssValue.data, nullptr);
+    EXPECT_EQ(empty->FirstChild(), nullptr) << "a load adds nothing";
 }
 
 }  // namespace

@@ -88,16 +88,36 @@ TEST_F(XmlNodeTree, SetAttributeKeepsSpellingAndPositionOfAMatch)
     root->SetAttribute("First", "1");
     root->SetAttribute("VALUE", "old");
     root->SetAttribute("Last", "3");
-    root->SetAttribute("Value", "new");
+    XmlAttribute& found = root->SetAttribute("Value", "new");
     ASSERT_EQ(root->attributes.Size(), 3u);
-    EXPECT_EQ(root->attributes[1].name.Str(), "VALUE");
-    EXPECT_EQ(root->attributes[1].value.Str(), "new");
-    root->SetAttribute("Added", "4");
+    EXPECT_EQ(&found, &root->attributes[1]) << "the match is returned";
+    EXPECT_EQ(found.name.Str(), "VALUE");
+    EXPECT_EQ(found.value.Str(), "new");
+    XmlAttribute& added = root->SetAttribute("Added", "4");
     ASSERT_EQ(root->attributes.Size(), 4u);
-    EXPECT_EQ(root->attributes[3].name.Str(), "Added");
-    EXPECT_EQ(root->attributes[3].value.Str(), "4");
+    EXPECT_EQ(&added, &root->attributes[3]) << "the appended attribute is returned";
+    EXPECT_EQ(added.name.Str(), "Added");
+    EXPECT_EQ(added.value.Str(), "4");
     EXPECT_EQ(root->attributes[0].value.Str(), "1");
     EXPECT_EQ(root->attributes[2].value.Str(), "3");
+}
+
+TEST_F(XmlNodeTree, SetAttributeReturnsTheAttributeWhereTheArrayNowHoldsIt)
+{
+    // The array grows at 1, 2, 4 and 8 elements: an append that moves it must still return
+    // the element in the new array, and a later match returns the moved attribute.
+    for (int k = 0; k < 9; ++k) {
+        SCOPED_TRACE(k);
+        const std::string name = "a" + std::to_string(k);
+        XmlAttribute& added = root->SetAttribute(name, "v");
+        ASSERT_EQ(root->attributes.Size(), static_cast<size_t>(k + 1));
+        EXPECT_EQ(&added, &root->attributes[static_cast<size_t>(k)]);
+        XmlAttribute& first = root->SetAttribute("A0", "w" + std::to_string(k));
+        EXPECT_EQ(&first, &root->attributes[0]);
+        EXPECT_EQ(first.name.Str(), "a0");
+        EXPECT_EQ(first.value.Str(), "w" + std::to_string(k));
+    }
+    EXPECT_EQ(root->attributes.Size(), 9u);
 }
 
 TEST_F(XmlNodeTree, AttributeArrayGrowthKeepsEveryValue)
