@@ -1,5 +1,7 @@
 #include "dsp/sample_buffers.h"
 
+#include <utility>
+
 SampleBuffers::SampleBuffers() : block_{} {}
 
 SampleBuffers::~SampleBuffers() { ReleaseBuffers(); }
@@ -8,7 +10,9 @@ void SampleBuffers::AllocateBuffers(int channelTotal, int samples)
 {
     ReleaseBuffers();
     for (int k = 0; k < channelTotal; ++k) {
-        buffers_.emplace_back(new float[samples > 0 ? samples : 0]);
+        // Owned before the vector grows: a growth that runs out of memory frees it.
+        std::unique_ptr<float[]> buffer(new float[samples > 0 ? samples : 0]);
+        buffers_.push_back(std::move(buffer));
         pointers_.push_back(buffers_.back().get());
     }
     PublishPointers();

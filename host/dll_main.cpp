@@ -2,7 +2,7 @@
 
 #include "host/startup.h"
 
-BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
 {
     switch (reason) {
     case DLL_PROCESS_ATTACH:
@@ -10,7 +10,7 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
         OnProcessAttach(instance);
         break;
     case DLL_PROCESS_DETACH:
-        OnProcessDetach();
+        OnProcessDetach(reserved != nullptr);
         break;
     }
     return TRUE;

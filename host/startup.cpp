@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/resource_chain.h"
+#include "platform/window.h"
 #include "xml/file_size_limit.h"
 #include "xml/xml_node.h"
 
@@ -39,4 +40,9 @@ void OnProcessAttach(HINSTANCE instance)
 }
 
 // The language library stays loaded for the life of the process.
-void OnProcessDetach() {}
+void OnProcessDetach(bool processEnding)
+{
+    // At process end the system tears down every class itself; user32 may be gone already.
+    if (!processEnding)
+        UnregisterWindowClasses();
+}

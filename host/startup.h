@@ -5,4 +5,6 @@
 
 // Process attach. Never fails the load and lets nothing escape.
 void OnProcessAttach(HINSTANCE instance);
-void OnProcessDetach();
+// Process detach; processEnding when the whole process is ending rather than the library
+// being freed.
+void OnProcessDetach(bool processEnding);

@@ -1,6 +1,7 @@
 #include "platform/dialog.h"
 
 #include <cstdio>
+#include <new>
 #include <vector>
 
 #include "platform/window.h"
@@ -169,9 +170,14 @@ Dialog::~Dialog()
 HWND Dialog::CreateIndirect(const void* dialogTemplate, HWND parent)
 {
     creating_ = true;
-    const HWND window = CreateDialogIndirectParamA(ThisModule(),
-                                                   static_cast<const DLGTEMPLATE*>(dialogTemplate), parent,
-                                                   &Dialog::Procedure, reinterpret_cast<LPARAM>(this));
+    outOfMemory_ = false;
+    HWND window = CreateDialogIndirectParamA(ThisModule(), static_cast<const DLGTEMPLATE*>(dialogTemplate),
+                                             parent, &Dialog::Procedure, reinterpret_cast<LPARAM>(this));
+    // A dialog that ran out of memory while it set itself up is half made: no window results.
+    if (window && outOfMemory_) {
+        DestroyWindow(window);
+        window = nullptr;
+    }
     creating_ = false;
     return window;
 }
@@ -207,7 +213,13 @@ INT_PTR CALLBACK Dialog::Procedure(HWND window, UINT message, WPARAM wParam, LPA
             self->OnFinalMessage();
         return FALSE;
     }
-    return self->Dispatch(message, wParam, lParam);
+    // No exception may unwind through the system's frames: out of memory drops the message.
+    try {
+        return self->Dispatch(message, wParam, lParam);
+    } catch (const std::bad_alloc&) {
+        self->outOfMemory_ = true;
+        return FALSE;
+    }
 }
 
 INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)

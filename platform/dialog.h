@@ -52,7 +52,8 @@ public:
     HWND Item(int id) const { return GetDlgItem(handle_, id); }
 
     // Creates the modeless dialog from a template in memory (DLGTEMPLATE or DLGTEMPLATEEX). Null
-    // when it cannot be created; the object then still belongs to the caller. Once a window
+    // when it cannot be created or a handler ran out of memory during creation; the object then
+    // still belongs to the caller. Once a window
     // exists, OnFinalMessage runs after its last message.
     HWND CreateIndirect(const void* dialogTemplate, HWND parent);
 
@@ -88,5 +89,7 @@ private:
     HWND handle_ = nullptr;
     HWND prompt_ = nullptr;
     bool creating_ = false;
+    // A handler ran out of memory since CreateIndirect began.
+    bool outOfMemory_ = false;
     bool destroying_ = false;
 };

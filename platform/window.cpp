@@ -1,6 +1,12 @@
 #include "platform/window.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace {
+// The classes this module registered, to be unregistered before its code goes away.
+std::vector<const char*> registeredClasses;
+
 POINT PointFrom(LPARAM lParam)
 {
     // Signed: a captured mouse reports positions left of and above the window.
@@ -36,6 +42,8 @@ bool Window::CreateChild(const char* className, HWND parent, const RECT& rect, i
         windowClass.hInstance = module;
         windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
         windowClass.lpszClassName = className;
+        if (std::find(registeredClasses.begin(), registeredClasses.end(), className) == registeredClasses.end())
+            registeredClasses.push_back(className);
         if (!RegisterClassExA(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
             return false;
     }
@@ -43,6 +51,13 @@ bool Window::CreateChild(const char* className, HWND parent, const RECT& rect, i
                                          rect.right - rect.left, rect.bottom - rect.top, parent,
                                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), module, this);
     return created != nullptr;
+}
+
+void UnregisterWindowClasses()
+{
+    for (const char* className : registeredClasses)
+        UnregisterClassA(className, ThisModule());
+    registeredClasses.clear();
 }
 
 SIZE Window::ClientSize() const

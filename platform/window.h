@@ -16,7 +16,8 @@ public:
 
 protected:
     // Registers className once per module (an existing registration is reused) and creates a
-    // visible child window of parent over rect with the control identifier id.
+    // visible child window of parent over rect with the control identifier id. className must
+    // live as long as the module: it is kept for UnregisterWindowClasses.
     bool CreateChild(const char* className, HWND parent, const RECT& rect, int id, DWORD style = 0);
 
     // Typed handlers. The mouse handlers are followed by the default handling; the erase
@@ -40,3 +41,7 @@ private:
 
 // The module (DLL or program) that holds this code, for class registration and resources.
 HINSTANCE ThisModule();
+
+// Unregisters every class that CreateChild registered, so that none outlives the code its
+// window procedure points into. A class whose windows still exist stays registered.
+void UnregisterWindowClasses();

@@ -33,6 +33,8 @@ public:
     // would, so automatic ranging happens here too).
     Bitmap Snapshot();
 
+    // The picture recorded by the last paint; owned by the graph, null before the first.
+    HENHMETAFILE Picture() const { return picture_; }
     GraphRange Range() const { return range_; }
     // The layout of the last paint that drew a curve.
     const GraphLayout& Layout() const { return layout_; }

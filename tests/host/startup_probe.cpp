@@ -111,7 +111,7 @@ int main(int argc, char** argv)
     char variable[64] = "";
     GetEnvironmentVariableA("LANGUAGE_DLLMAIN_RAN", variable, sizeof variable);
     std::printf("dllmain-variable=%s\n", variable);
-    OnProcessDetach();
+    OnProcessDetach(false);
     std::fflush(stdout);
 
     plugin.Reset();

@@ -1,5 +1,5 @@
 // The settings dialog's conversions and texts, the strict number reading of its data exchange,
-// and CreateSettingsWindow's clean-up when no window results.
+// and CreateSettingsWindow's clean-up when no window results or memory runs out.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -19,10 +19,18 @@
 namespace {
 // Live allocations of this program, to see that a failed creation frees what it made.
 long liveAllocations = 0;
+// Allocations still granted before one fails; negative: none fails.
+long allocationsBeforeFailure = -1;
 }  // namespace
 
 void* operator new(size_t size)
 {
+    if (allocationsBeforeFailure == 0) {
+        allocationsBeforeFailure = -1;
+        throw std::bad_alloc();
+    }
+    if (allocationsBeforeFailure > 0)
+        --allocationsBeforeFailure;
     void* memory = std::malloc(size ? size : 1);
     if (!memory)
         throw std::bad_alloc();
@@ -154,5 +162,36 @@ TEST_F(FailedCreation, WithoutATemplateLeavesNothingAllocated)
     const long before = liveAllocations;
     EXPECT_TRUE(CreateSettingsWindow(GetDesktopWindow(), &settings) == nullptr);
     EXPECT_EQ(before, liveAllocations);
+}
+TEST_F(FailedCreation, OutOfMemoryAtAnyAllocationLeavesNothingBehind)
+{
+    ResourceChain::SetOwnModule(GetModuleHandleA(nullptr));
+    const HWND parent = CreateWindowExA(0, "STATIC", "host", WS_POPUP, 0, 0, 640, 400, nullptr, nullptr,
+                                        GetModuleHandleA(nullptr), nullptr);
+    ASSERT_TRUE(parent != nullptr);
+    DestroyWindow(CreateSettingsWindow(parent, &settings));
+    // Each allocation of a creation fails in turn, until one creation needs fewer. A failure
+    // may be absorbed (the preview chain is optional) or give no window; either way nothing
+    // stays behind once the window, if any, is gone.
+    long failing = 0;
+    for (;; ++failing) {
+        SCOPED_TRACE(testing::Message() << "allocation " << failing << " fails");
+        const long before = liveAllocations;
+        allocationsBeforeFailure = failing;
+        const HWND window = CreateSettingsWindow(parent, &settings);
+        const bool failed = allocationsBeforeFailure < 0;
+        allocationsBeforeFailure = -1;
+        if (window)
+            DestroyWindow(window);
+        EXPECT_TRUE(GetWindow(parent, GW_CHILD) == nullptr);
+        EXPECT_EQ(before, liveAllocations);
+        EXPECT_EQ(1000u, settings.cutOffFreq);
+        if (!failed) {
+            EXPECT_TRUE(window != nullptr);
+            break;
+        }
+    }
+    EXPECT_GT(failing, 1) << "the creation allocates";
+    DestroyWindow(parent);
 }
 }  // namespace
