@@ -1,6 +1,7 @@
 #include "dsp/chain.h"
 
 #include <limits>
+#include <memory>
 #include <new>
 
 #include "dsp/band_reject_node.h"
@@ -8,20 +9,24 @@
 
 bool BuildChain(EffectSettings* record)
 {
-    GainNode* gain = new (std::nothrow) GainNode;
-    BandRejectNode* filter = gain ? new (std::nothrow) BandRejectNode : nullptr;
-    if (!filter) {
-        delete gain;
-        record->headNode = nullptr;
-        record->filterNode = nullptr;
+    record->headNode = nullptr;
+    record->filterNode = nullptr;
+    // The filter's constructor allocates its history and throws when out of memory, so a
+    // nothrow new alone would not keep the failure, or the gain made before it, in here.
+    std::unique_ptr<GainNode> gain;
+    std::unique_ptr<BandRejectNode> filter;
+    try {
+        gain = std::make_unique<GainNode>();
+        filter = std::make_unique<BandRejectNode>();
+    } catch (const std::bad_alloc&) {
         return false;
     }
-    record->headNode = gain;
-    record->filterNode = filter;
     gain->gain = record->dryOut;
-    gain->SetNext(filter);
+    gain->SetNext(filter.get());
     filter->cutOffFreq = NodeFrequency(record->cutOffFreq);
     filter->bandWidth = NodeFrequency(record->bandWidth);
+    record->headNode = gain.release();
+    record->filterNode = filter.release();
     return true;
 }
 
