@@ -1,7 +1,8 @@
 // Out of memory at each allocation in turn, through the stream and settings exports linked in:
 // for k = 1, 2, ... the k-th allocation of a run fails, until a run no longer reaches a k-th.
 // No exception may leave an export, each reports its failure result, and a run leaves as many
-// blocks allocated as it found.
+// blocks allocated as it found. Allocations are those of operator new and of malloc, which
+// the program wraps at link time (-Wl,--wrap=malloc,--wrap=free) for the records.
 #include <gtest/gtest.h>
 
 #include <malloc.h>
@@ -15,8 +16,11 @@
 #include "host/plugin_api.h"
 #include "xml/xml_node.h"
 
+extern "C" void* __real_malloc(size_t size);
+extern "C" void __real_free(void* memory);
+
 namespace {
-// Every operator new of the program. While failAt is set, the failAt-th allocation counted
+// Every operator new and malloc of the program. While failAt is set, the failAt-th allocation counted
 // from arming fails, once; live counts the blocks handed out and not yet released.
 struct Allocations {
     long live = 0;
@@ -38,7 +42,7 @@ void* Allocate(size_t size) noexcept
 {
     if (Fails())
         return nullptr;
-    void* memory = std::malloc(size ? size : 1);
+    void* memory = __real_malloc(size ? size : 1);
     if (memory)
         ++allocations.live;
     return memory;
@@ -59,7 +63,7 @@ void Release(void* memory) noexcept
     if (!memory)
         return;
     --allocations.live;
-    std::free(memory);
+    __real_free(memory);
 }
 
 void ReleaseAligned(void* memory) noexcept
@@ -77,6 +81,9 @@ void* Checked(void* memory)
     return memory;
 }
 }  // namespace
+
+extern "C" void* __wrap_malloc(size_t size) { return Allocate(size); }
+extern "C" void __wrap_free(void* memory) { Release(memory); }
 
 void* operator new(size_t size) { return Checked(Allocate(size)); }
 void* operator new[](size_t size) { return Checked(Allocate(size)); }
@@ -132,12 +139,23 @@ bool Faulted(Call&& call)
     return allocations.fired && !before;
 }
 
+// The unwinder sorts its tables with malloc when the program's first exception passes, and
+// keeps them: that first exception is thrown here, not inside a counted run.
+void PrepareTheUnwinder()
+{
+    try {
+        throw std::bad_alloc();
+    } catch (const std::bad_alloc&) {
+    }
+}
+
 // Runs run(outcome) unarmed once (one-time allocations, such as caches made on first use, are
 // made then), then with each allocation failing in turn; check(outcome, unarmed) judges every
 // armed run after the fault is disarmed, so no assertion allocates inside a run.
 template <typename Outcome, typename Run, typename Check>
 void WithEachAllocationFailing(Run&& run, Check&& check)
 {
+    PrepareTheUnwinder();
     Outcome unarmed{};
     run(unarmed);
     for (long k = 1; k <= kMostAllocations; ++k) {
