@@ -20,7 +20,9 @@ bool IsFinite(const BandRejectNode::Coefficients& c)
 }
 
 // Filtering channels side by side equals one after the other only when no two buffers share
-// a sample; a host that hands the same buffer twice gets the one-after-the-other result.
+// a sample; a host that hands the same buffer twice gets the one-after-the-other result. Only
+// channels packed together are compared: groups run one after the other, so buffers shared
+// across groups already meet in order, and the cost stays linear in the channel count.
 bool AnyBuffersOverlap(float* const* channels, int channelCount, int count)
 {
     const uintptr_t bytes = static_cast<uintptr_t>(count) * sizeof(float);
@@ -71,14 +73,16 @@ int BandRejectNode::DoProcess(const SampleBlock& block)
     const int channels = std::min(ChannelsIn(block), HistorySlots());
     float* const* buffers = block.channelsBegin;
     const int count = block.sampleCount;
-    if (channels == 1 || count <= 0 || AnyBuffersOverlap(buffers, channels, count)) {
-        for (int k = 0; k < channels; ++k)
-            FilterChannel(coefficients_, history_[k], buffers[k], count);
-        return 1;
+    for (int first = 0; first < channels; first += kMaxPackedChannels) {
+        const int group = std::min(kMaxPackedChannels, channels - first);
+        float* const* groupBuffers = buffers + first;
+        if (group == 1 || count <= 0 || AnyBuffersOverlap(groupBuffers, group, count)) {
+            for (int k = 0; k < group; ++k)
+                FilterChannel(coefficients_, history_[first + k], groupBuffers[k], count);
+        } else {
+            FilterChannelsPacked(coefficients_, &history_[first], groupBuffers, group, count);
+        }
     }
-    for (int k = 0; k < channels; k += kMaxPackedChannels)
-        FilterChannelsPacked(coefficients_, &history_[k], buffers + k, std::min(kMaxPackedChannels, channels - k),
-                             count);
     return 1;
 }
 

@@ -11,8 +11,8 @@ bool BuildChain(EffectSettings* record)
 {
     record->headNode = nullptr;
     record->filterNode = nullptr;
-    // The filter's constructor allocates its history as well, so out of memory may also come
-    // as an exception from there.
+    // The filter's constructor allocates its history and throws when out of memory, so a
+    // nothrow new alone would not keep the failure, or the gain made before it, in here.
     std::unique_ptr<GainNode> gain;
     std::unique_ptr<BandRejectNode> filter;
     try {

@@ -1,6 +1,6 @@
 // The host's floating-point control state through the loaded DLL: every export, and the
 // stream callback inside ProcessStream, sees the host's MXCSR and x87 control word, and the
-// host has them back unchanged after each call.
+// host has them back unchanged after each call, whether or not the host flushes to zero.
 #include <gtest/gtest.h>
 
 #include <xmmintrin.h>
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "support/plugin_library.h"
+#include "xml/xml_node.h"
 
 namespace {
 
@@ -40,18 +41,31 @@ std::ostream& operator<<(std::ostream& out, const FpState& state)
     return out << "MXCSR 0x" << std::hex << state.mxcsr << ", x87 control 0x" << state.x87 << std::dec;
 }
 
-// An unusual host state: round up with flush-to-zero and denormals-are-zero for SSE, round
-// toward zero at 64-bit precision for x87, all exceptions masked.
-constexpr unsigned kHostMxcsr = 0x1F80 | 0x4000 | 0x8000 | 0x0040;
-constexpr unsigned short kHostX87 = 0x0F7F;
+struct HostState {
+    const char* name;
+    unsigned mxcsr;
+    unsigned short x87;
+};
 
-class FpStateThroughExports : public testing::Test {
+std::ostream& operator<<(std::ostream& out, const HostState& state) { return out << state.name; }
+
+// All exceptions masked in each. An unusual state with flush-to-zero and denormals-are-zero
+// set, and states with both clear, in which flushing left on by the library would show.
+const HostState kHostStates[] = {
+    // SSE rounding up; x87 rounding toward zero at 64-bit precision.
+    {"RoundUpFlushing", 0x1F80 | 0x4000 | 0x8000 | 0x0040, 0x0F7F},
+    // The usual start-up state: round to nearest, x87 at 53-bit precision.
+    {"NearestNotFlushing", 0x1F80, 0x027F},
+    // SSE rounding down; x87 rounding up at 24-bit precision.
+    {"RoundDownNotFlushing", 0x1F80 | 0x2000, 0x087F},
+};
+
+class FpStateThroughExports : public testing::TestWithParam<HostState> {
 protected:
     void SetUp() override
     {
         saved_ = {_mm_getcsr(), X87ControlWord()};
-        _mm_setcsr(kHostMxcsr);
-        SetX87ControlWord(kHostX87);
+        SetHostState();
         host_ = FpState::Current();
     }
     void TearDown() override
@@ -59,11 +73,15 @@ protected:
         _mm_setcsr(saved_.mxcsr);
         SetX87ControlWord(saved_.x87);
     }
+    void SetHostState()
+    {
+        _mm_setcsr(GetParam().mxcsr);
+        SetX87ControlWord(GetParam().x87);
+    }
     ::testing::AssertionResult Unchanged(const char* call)
     {
         const FpState now = FpState::Current();
-        _mm_setcsr(kHostMxcsr);
-        SetX87ControlWord(kHostX87);
+        SetHostState();
         if (now == host_)
             return ::testing::AssertionSuccess();
         return ::testing::AssertionFailure() << call << ": expected " << host_ << ", actual " << now;
@@ -87,7 +105,7 @@ struct Source {
     }
 };
 
-TEST_F(FpStateThroughExports, StreamExportsAndTheCallbackSeeAndKeepTheHostsState)
+TEST_P(FpStateThroughExports, StreamExportsAndTheCallbackSeeAndKeepTheHostsState)
 {
     EffectInfo info{};
     info.structSize = sizeof info;
@@ -131,17 +149,23 @@ TEST_F(FpStateThroughExports, StreamExportsAndTheCallbackSeeAndKeepTheHostsState
     }
 }
 
-TEST_F(FpStateThroughExports, SettingsExportsAndTheSettingsWindowKeepTheHostsState)
+TEST_P(FpStateThroughExports, SettingsExportsAndTheSettingsWindowKeepTheHostsState)
 {
     using InitializeFunction = decltype(&::Initialize);
     using SavePresetFunction = decltype(&::SavePreset);
+    using InitializeXmlFunction = decltype(&::InitializeXml);
+    using SavePresetXmlFunction = decltype(&::SavePresetXml);
     using CreateWindowFunction = decltype(&::CreateSettingsWindow);
     const auto initialize = reinterpret_cast<InitializeFunction>(reinterpret_cast<void*>(plugin.Export("Initialize")));
     const auto loadPreset = reinterpret_cast<InitializeFunction>(reinterpret_cast<void*>(plugin.Export("LoadPreset")));
     const auto savePreset = reinterpret_cast<SavePresetFunction>(reinterpret_cast<void*>(plugin.Export("SavePreset")));
+    const auto initializeXml =
+        reinterpret_cast<InitializeXmlFunction>(reinterpret_cast<void*>(plugin.Export("InitializeXml")));
+    const auto savePresetXml =
+        reinterpret_cast<SavePresetXmlFunction>(reinterpret_cast<void*>(plugin.Export("SavePresetXml")));
     const auto createWindow =
         reinterpret_cast<CreateWindowFunction>(reinterpret_cast<void*>(plugin.Export("CreateSettingsWindow")));
-    ASSERT_TRUE(initialize && loadPreset && savePreset && createWindow);
+    ASSERT_TRUE(initialize && loadPreset && savePreset && initializeXml && savePresetXml && createWindow);
 
     char path[MAX_PATH];
     GetFullPathNameA("fp_state.ini", MAX_PATH, path, nullptr);
@@ -159,6 +183,16 @@ TEST_F(FpStateThroughExports, SettingsExportsAndTheSettingsWindowKeepTheHostsSta
     ASSERT_NE(nullptr, loaded);
     EXPECT_EQ(2500u, loaded->cutOffFreq);
 
+    XmlTree node(new XmlNode);
+    savePresetXml(node.get(), loaded);
+    EXPECT_TRUE(Unchanged("SavePresetXml"));
+    EffectSettings* fromXml = nullptr;
+    initializeXml(node.get(), &fromXml);
+    EXPECT_TRUE(Unchanged("InitializeXml"));
+    ASSERT_NE(nullptr, fromXml);
+    EXPECT_EQ(2500u, fromXml->cutOffFreq);
+    plugin.Free(fromXml);
+
     HWND parent = CreateWindowExA(0, "STATIC", "host", WS_OVERLAPPEDWINDOW, 0, 0, 800, 600, nullptr, nullptr,
                                   GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(nullptr, parent);
@@ -173,5 +207,8 @@ TEST_F(FpStateThroughExports, SettingsExportsAndTheSettingsWindowKeepTheHostsSta
     plugin.Free(record);
     DeleteFileA(path);
 }
+
+INSTANTIATE_TEST_SUITE_P(HostStates, FpStateThroughExports, testing::ValuesIn(kHostStates),
+                         [](const testing::TestParamInfo<HostState>& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -210,4 +210,44 @@ TEST(BandRejectFastPath, AHostBufferGivenTwiceIsFilteredTwiceAsOneChannelAfterTh
     }
 }
 
+// Tens of thousands of channels, some handed twice: across packed groups (3 and 15), inside
+// one (the last two) and shifted by a sample inside one (40 and 41). Every channel equals the
+// one-channel loop run over the channels in order, across two blocks.
+TEST(BandRejectFastPath, ManyChannelsWithSharedBuffersEqualTheOneChannelLoopInOrder)
+{
+    constexpr int kChannels = 20000;
+    constexpr int kSamples = 6;
+    constexpr int kStride = kSamples + 1;
+    std::vector<float> pool(kChannels * kStride);
+    std::mt19937 random(7);
+    std::uniform_real_distribution<float> amplitude(-1.0f, 1.0f);
+    std::vector<size_t> offsets(kChannels);
+    for (int k = 0; k < kChannels; ++k)
+        offsets[k] = static_cast<size_t>(k) * kStride;
+    offsets[15] = offsets[3];
+    offsets[kChannels - 1] = offsets[kChannels - 2];
+    offsets[41] = offsets[40] + 1;
+
+    auto node = MadeFor(44100, 1000, 400, kChannels);
+    std::vector<BandRejectNode::ChannelHistory> histories(kChannels, BandRejectNode::ChannelHistory{});
+    for (int pass = 0; pass < 2; ++pass) {
+        SCOPED_TRACE(testing::Message() << "block " << pass);
+        for (float& sample : pool)
+            sample = amplitude(random);
+        std::vector<float> expected = pool;
+        for (int k = 0; k < kChannels; ++k)
+            BandRejectNode::FilterChannel(node->Coeffs(), histories[k], expected.data() + offsets[k], kSamples);
+
+        std::vector<float*> pointers(kChannels);
+        for (int k = 0; k < kChannels; ++k)
+            pointers[k] = pool.data() + offsets[k];
+        SampleBlock block{0, pointers.data(), pointers.data() + kChannels, pointers.data() + kChannels, kSamples, 0, 0};
+        node->DoProcess(block);
+
+        ASSERT_TRUE(SameBits(expected, pool));
+        for (int k = 0; k < kChannels; ++k)
+            ASSERT_TRUE(SameHistory(histories[k], node->History(k))) << "channel " << k;
+    }
+}
+
 }  // namespace
