@@ -79,6 +79,29 @@ void CheckFormats(Campaign& campaign)
                            isolated && present);
         }
     }
+
+    // Requests over 16384 samples go through sub-blocks, and hosts with more than 16 channels
+    // through a sub-block pointer list of their own: one request against host blocks of 16384.
+    for (uint16_t channels : {11, 17, 32})
+        for (int32_t count : {16385, 40000, 50000}) {
+            const std::string format = std::to_string(count) + " samples in one request, " + Describe(44100, channels);
+            const auto signal = Noise(campaign.Random(), channels, count);
+            TortureStream stream(campaign.Library(), {}, 44100, channels, count);
+            stream.Source().signal = signal;
+            const bool counted = stream.Process(count) == static_cast<uint32_t>(count);
+            TortureStream blocks(campaign.Library(), {}, 44100, channels, 16384);
+            blocks.Source().signal = signal;
+            bool same = true;
+            for (int32_t done = 0; done < count; done += 16384) {
+                const int32_t n = std::min(16384, count - done);
+                blocks.Process(n);
+                for (uint16_t c = 0; c < channels; ++c)
+                    same = same && std::memcmp(blocks.Output(c), stream.Output(c) + done, n * sizeof(float)) == 0;
+            }
+            campaign.Check("formats: buffers untouched outside the block, " + format,
+                           counted && stream.CanariesIntact() && blocks.CanariesIntact());
+            campaign.Check("formats: every channel as in blocks of 16384, " + format, same);
+        }
 }
 
 void CheckDeliveries(Campaign& campaign)
