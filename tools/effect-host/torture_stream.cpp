@@ -1,16 +1,20 @@
-// Torture checks of the stream exports: formats, deliveries, bad samples, floating-point state,
-// extreme settings, lifecycle misuse and many instances.
+// Torture checks of the stream exports: formats, deliveries, bad samples, floating-point state
+// (with the settings exports and window beside them), extreme settings, lifecycle misuse and
+// many instances.
 #include <float.h>
 #include <xmmintrin.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <thread>
 
+#include "res/resource_ids.h"
 #include "torture.h"
 #include "torture_support.h"
+#include "xml/xml_node.h"
 
 namespace {
 
@@ -44,6 +48,102 @@ uint32_t ExpectedResult(int32_t n, const std::vector<uint32_t>& returned)
     return r < static_cast<uint32_t>(m) ? (n / limit) * limit + r : n;
 }
 
+
+// The settings exports through every store, with unchanged() asked after each call. False also
+// when an export made no record, so that no call can be skipped unnoticed.
+bool SettingsExportsKeep(const Plugin& plugin, const std::function<bool()>& unchanged)
+{
+    const std::string ini = ScratchFolder("fp-state") + "settings.ini";
+    const std::string key = "Software\\BandRejectTorture\\FpState-" + std::to_string(GetCurrentProcessId());
+    const auto free = PLUGIN_EXPORT(plugin, Free);
+    bool same = true, made = true;
+    auto after = [&](bool result) {
+        same = unchanged() && same;
+        made = made && result;
+    };
+    EffectInfo info{sizeof info, 0, nullptr, nullptr, 0, 0};
+    PLUGIN_EXPORT(plugin, PlugInInfo)(&info);
+    after(true);
+    EffectSettings* record = nullptr;
+    PLUGIN_EXPORT(plugin, Initialize)(ini.c_str(), "Band", nullptr, &record);
+    after(record != nullptr);
+    if (!record)
+        return false;
+    record->dryOut = 0.3;
+    record->cutOffFreq = 2500;
+    after(PLUGIN_EXPORT(plugin, SavePreset)(ini.c_str(), "Band", nullptr, record) == 1);
+    after(PLUGIN_EXPORT(plugin, SavePreset)(nullptr, key.c_str(), HKEY_CURRENT_USER, record) == 1);
+    XmlTree node(new XmlNode);
+    after(PLUGIN_EXPORT(plugin, SavePresetXml)(node.get(), record) == 1);
+    EffectSettings* loaded[4] = {};
+    PLUGIN_EXPORT(plugin, LoadPreset)(ini.c_str(), "Band", nullptr, &loaded[0]);
+    after(loaded[0] && loaded[0]->cutOffFreq == 2500);
+    PLUGIN_EXPORT(plugin, LoadPreset)(nullptr, key.c_str(), HKEY_CURRENT_USER, &loaded[1]);
+    after(loaded[1] && loaded[1]->cutOffFreq == 2500);
+    PLUGIN_EXPORT(plugin, InitializeXml)(node.get(), &loaded[2]);
+    after(loaded[2] && loaded[2]->cutOffFreq == 2500);
+    PLUGIN_EXPORT(plugin, CopySettings)(&loaded[3], record);
+    after(loaded[3] != nullptr);
+    for (EffectSettings* each : loaded) {
+        free(each);
+        after(true);
+    }
+    free(record);
+    after(true);
+    RegDeleteTreeA(HKEY_CURRENT_USER, key.c_str());
+    // Only when no other campaign is using it.
+    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\BandRejectTorture");
+    return same && made;
+}
+
+void PumpMessages()
+{
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+// A settings window created, painted, edited and destroyed: its response graph runs the
+// filter's own code, which sets flush-to-zero while it works. False also when the window did
+// not take the edit.
+bool SettingsWindowKeeps(const Plugin& plugin, const std::function<bool()>& unchanged)
+{
+    const HWND parent = CreateWindowExA(0, "Static", "effect-host torture", WS_POPUP | WS_BORDER, 0, 0, 720, 300,
+                                        nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    if (!parent)
+        throw HostError("cannot create the host window");
+    ShowWindow(parent, SW_SHOWNOACTIVATE);
+    EffectSettings start{0.5, 0.5, 1000, 400, nullptr, nullptr, nullptr, 0};
+    EffectSettings* record = nullptr;
+    PLUGIN_EXPORT(plugin, CopySettings)(&record, &start);
+    bool same = unchanged();
+    const HWND window = PLUGIN_EXPORT(plugin, CreateSettingsWindow)(parent, record);
+    same = unchanged() && same;
+    bool committed = false;
+    if (window) {
+        ShowWindow(window, SW_SHOWNA);
+        UpdateWindow(window);
+        same = unchanged() && same;
+        SetDlgItemTextA(window, IDC_CENTRE_EDIT, "2500");
+        committed = record->cutOffFreq == 2500;
+        same = unchanged() && same;
+        SendMessageA(window, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 100),
+                     reinterpret_cast<LPARAM>(GetDlgItem(window, IDC_BANDWIDTH_SLIDER)));
+        same = unchanged() && same;
+        RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        PumpMessages();
+        same = unchanged() && same;
+        DestroyWindow(window);
+        same = unchanged() && same;
+    }
+    DestroyWindow(parent);
+    PumpMessages();
+    PLUGIN_EXPORT(plugin, Free)(record);
+    same = unchanged() && same;
+    return same && committed;
+}
 }  // namespace
 
 void CheckFormats(Campaign& campaign)
@@ -224,9 +324,8 @@ void CheckFloatingPointState(Campaign& campaign)
         _mm_setcsr(state.mxcsr);
         const unsigned x87Before = _control87(0, 0);
         const unsigned mxcsrBefore = _mm_getcsr() & ~0x3Fu;
-        bool sameInside = true, sameAfter = true;
-        std::string firstChange;
-        auto unchanged = [&] {
+        // Each part of the check keeps its first change for the report.
+        auto unchanged = [&](std::string& firstChange) {
             // Status flags are sticky and set by the host's own arithmetic too; only control bits count.
             const unsigned x87 = _control87(0, 0), mxcsr = _mm_getcsr() & ~0x3Fu;
             if ((x87 != x87Before || mxcsr != mxcsrBefore) && firstChange.empty()) {
@@ -236,24 +335,33 @@ void CheckFloatingPointState(Campaign& campaign)
             }
             return x87 == x87Before && mxcsr == mxcsrBefore;
         };
+        bool sameInside = true, sameAfter = true;
+        std::string streamChange;
         {
             TortureStream stream(campaign.Library(), {}, 44100, 2, 20000);
-            sameAfter = sameAfter && unchanged();
+            sameAfter = sameAfter && unchanged(streamChange);
             stream.Source().signal = Noise(campaign.Random(), 2, 40000);
-            stream.Source().inside = [&] { sameInside = sameInside && unchanged(); };
+            stream.Source().inside = [&] { sameInside = sameInside && unchanged(streamChange); };
             stream.Process(20000);
-            sameAfter = sameAfter && unchanged();
+            sameAfter = sameAfter && unchanged(streamChange);
             stream.Process(4096);
-            sameAfter = sameAfter && unchanged();
+            sameAfter = sameAfter && unchanged(streamChange);
             PLUGIN_EXPORT(campaign.Library(), CloseStream)(stream.Record());
-            sameAfter = sameAfter && unchanged();
+            sameAfter = sameAfter && unchanged(streamChange);
         }
-        sameAfter = sameAfter && unchanged();
+        sameAfter = sameAfter && unchanged(streamChange);
+        std::string settingsChange, windowChange;
+        const bool settingsSame = SettingsExportsKeep(campaign.Library(), [&] { return unchanged(settingsChange); });
+        const bool windowSame = SettingsWindowKeeps(campaign.Library(), [&] { return unchanged(windowChange); });
         _control87(_PC_53 | _RC_NEAR, _MCW_PC | _MCW_RC);
         _mm_setcsr(0x1F80);
-        campaign.Check(std::string("floating-point state: unchanged after every export, ") + state.name, sameAfter,
-                       firstChange);
+        campaign.Check(std::string("floating-point state: unchanged after every stream export, ") + state.name, sameAfter,
+                       streamChange);
         campaign.Check(std::string("floating-point state: the host's inside its callback, ") + state.name, sameInside);
+        campaign.Check(std::string("floating-point state: unchanged after every settings export, ") + state.name,
+                       settingsSame, settingsChange);
+        campaign.Check(std::string("floating-point state: unchanged around the settings window, ") + state.name,
+                       windowSame, windowChange);
     }
 }
 
