@@ -288,4 +288,29 @@ TEST_F(StreamDriver, HostsWithManyChannelsGetEveryChannelFiltered)
         EXPECT_EQ(Expected(k), buffers[k]) << "channel " << k;
 }
 
+// Beyond 16 channels the sub-block's pointer list is the driver's own allocation.
+TEST_F(StreamDriver, SubBlocksOfHostsWithMoreThanSixteenChannelsPointIntoEveryBuffer)
+{
+    for (uint16_t channels : {17, 32}) {
+        SCOPED_TRACE(testing::Message() << channels << " channels");
+        // Eight samples past the request stay the host's.
+        Open(channels, 40008);
+        SampleBlock block = HostBlock(40000);
+        EXPECT_EQ(40000u, Process(block));
+        ASSERT_EQ(3u, source.calls.size());
+        for (size_t i = 0; i < 3; ++i) {
+            ASSERT_EQ(channels, source.calls[i].channels.size());
+            for (size_t k = 0; k < channels; ++k)
+                EXPECT_EQ(buffers[k].data() + i * 16384, source.calls[i].channels[k]) << "call " << i << ", channel " << k;
+        }
+        for (size_t k = 0; k < channels; ++k) {
+            const std::vector<float> expected = Expected(k);
+            EXPECT_TRUE(std::equal(expected.begin(), expected.begin() + 40000, buffers[k].begin())) << "channel " << k;
+            EXPECT_EQ(std::vector<float>(8, -7.0f), std::vector<float>(buffers[k].begin() + 40000, buffers[k].end()))
+                << "channel " << k;
+        }
+        Reset();
+    }
+}
+
 }  // namespace

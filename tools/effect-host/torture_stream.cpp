@@ -1,16 +1,20 @@
-// Torture checks of the stream exports: formats, deliveries, bad samples, floating-point state,
-// extreme settings, lifecycle misuse and many instances.
+// Torture checks of the stream exports: formats, deliveries, bad samples, floating-point state
+// (with the settings exports and window beside them), extreme settings, lifecycle misuse and
+// many instances.
 #include <float.h>
 #include <xmmintrin.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <thread>
 
+#include "res/resource_ids.h"
 #include "torture.h"
 #include "torture_support.h"
+#include "xml/xml_node.h"
 
 namespace {
 
@@ -44,6 +48,102 @@ uint32_t ExpectedResult(int32_t n, const std::vector<uint32_t>& returned)
     return r < static_cast<uint32_t>(m) ? (n / limit) * limit + r : n;
 }
 
+
+// The settings exports through every store, with unchanged() asked after each call. False also
+// when an export made no record, so that no call can be skipped unnoticed.
+bool SettingsExportsKeep(const Plugin& plugin, const std::function<bool()>& unchanged)
+{
+    const std::string ini = ScratchFolder("fp-state") + "settings.ini";
+    const std::string key = "Software\\BandRejectTorture\\FpState-" + std::to_string(GetCurrentProcessId());
+    const auto free = PLUGIN_EXPORT(plugin, Free);
+    bool same = true, made = true;
+    auto after = [&](bool result) {
+        same = unchanged() && same;
+        made = made && result;
+    };
+    EffectInfo info{sizeof info, 0, nullptr, nullptr, 0, 0};
+    PLUGIN_EXPORT(plugin, PlugInInfo)(&info);
+    after(true);
+    EffectSettings* record = nullptr;
+    PLUGIN_EXPORT(plugin, Initialize)(ini.c_str(), "Band", nullptr, &record);
+    after(record != nullptr);
+    if (!record)
+        return false;
+    record->dryOut = 0.3;
+    record->cutOffFreq = 2500;
+    after(PLUGIN_EXPORT(plugin, SavePreset)(ini.c_str(), "Band", nullptr, record) == 1);
+    after(PLUGIN_EXPORT(plugin, SavePreset)(nullptr, key.c_str(), HKEY_CURRENT_USER, record) == 1);
+    XmlTree node(new XmlNode);
+    after(PLUGIN_EXPORT(plugin, SavePresetXml)(node.get(), record) == 1);
+    EffectSettings* loaded[4] = {};
+    PLUGIN_EXPORT(plugin, LoadPreset)(ini.c_str(), "Band", nullptr, &loaded[0]);
+    after(loaded[0] && loaded[0]->cutOffFreq == 2500);
+    PLUGIN_EXPORT(plugin, LoadPreset)(nullptr, key.c_str(), HKEY_CURRENT_USER, &loaded[1]);
+    after(loaded[1] && loaded[1]->cutOffFreq == 2500);
+    PLUGIN_EXPORT(plugin, InitializeXml)(node.get(), &loaded[2]);
+    after(loaded[2] && loaded[2]->cutOffFreq == 2500);
+    PLUGIN_EXPORT(plugin, CopySettings)(&loaded[3], record);
+    after(loaded[3] != nullptr);
+    for (EffectSettings* each : loaded) {
+        free(each);
+        after(true);
+    }
+    free(record);
+    after(true);
+    RegDeleteTreeA(HKEY_CURRENT_USER, key.c_str());
+    // Only when no other campaign is using it.
+    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\BandRejectTorture");
+    return same && made;
+}
+
+void PumpMessages()
+{
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+// A settings window created, painted, edited and destroyed: its response graph runs the
+// filter's own code, which sets flush-to-zero while it works. False also when the window did
+// not take the edit.
+bool SettingsWindowKeeps(const Plugin& plugin, const std::function<bool()>& unchanged)
+{
+    const HWND parent = CreateWindowExA(0, "Static", "effect-host torture", WS_POPUP | WS_BORDER, 0, 0, 720, 300,
+                                        nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    if (!parent)
+        throw HostError("cannot create the host window");
+    ShowWindow(parent, SW_SHOWNOACTIVATE);
+    EffectSettings start{0.5, 0.5, 1000, 400, nullptr, nullptr, nullptr, 0};
+    EffectSettings* record = nullptr;
+    PLUGIN_EXPORT(plugin, CopySettings)(&record, &start);
+    bool same = unchanged();
+    const HWND window = PLUGIN_EXPORT(plugin, CreateSettingsWindow)(parent, record);
+    same = unchanged() && same;
+    bool committed = false;
+    if (window) {
+        ShowWindow(window, SW_SHOWNA);
+        UpdateWindow(window);
+        same = unchanged() && same;
+        SetDlgItemTextA(window, IDC_CENTRE_EDIT, "2500");
+        committed = record->cutOffFreq == 2500;
+        same = unchanged() && same;
+        SendMessageA(window, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 100),
+                     reinterpret_cast<LPARAM>(GetDlgItem(window, IDC_BANDWIDTH_SLIDER)));
+        same = unchanged() && same;
+        RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        PumpMessages();
+        same = unchanged() && same;
+        DestroyWindow(window);
+        same = unchanged() && same;
+    }
+    DestroyWindow(parent);
+    PumpMessages();
+    PLUGIN_EXPORT(plugin, Free)(record);
+    same = unchanged() && same;
+    return same && committed;
+}
 }  // namespace
 
 void CheckFormats(Campaign& campaign)
@@ -79,6 +179,29 @@ void CheckFormats(Campaign& campaign)
                            isolated && present);
         }
     }
+
+    // Requests over 16384 samples go through sub-blocks, and hosts with more than 16 channels
+    // through a sub-block pointer list of their own: one request against host blocks of 16384.
+    for (uint16_t channels : {11, 17, 32})
+        for (int32_t count : {16385, 40000, 50000}) {
+            const std::string format = std::to_string(count) + " samples in one request, " + Describe(44100, channels);
+            const auto signal = Noise(campaign.Random(), channels, count);
+            TortureStream stream(campaign.Library(), {}, 44100, channels, count);
+            stream.Source().signal = signal;
+            const bool counted = stream.Process(count) == static_cast<uint32_t>(count);
+            TortureStream blocks(campaign.Library(), {}, 44100, channels, 16384);
+            blocks.Source().signal = signal;
+            bool same = true;
+            for (int32_t done = 0; done < count; done += 16384) {
+                const int32_t n = std::min(16384, count - done);
+                blocks.Process(n);
+                for (uint16_t c = 0; c < channels; ++c)
+                    same = same && std::memcmp(blocks.Output(c), stream.Output(c) + done, n * sizeof(float)) == 0;
+            }
+            campaign.Check("formats: buffers untouched outside the block, " + format,
+                           counted && stream.CanariesIntact() && blocks.CanariesIntact());
+            campaign.Check("formats: every channel as in blocks of 16384, " + format, same);
+        }
 }
 
 void CheckDeliveries(Campaign& campaign)
@@ -89,17 +212,16 @@ void CheckDeliveries(Campaign& campaign)
     const auto whole = ProcessWhole(campaign.Library(), settings, 44100, signal);
 
     for (int32_t size : {1, 137, 4096, 16383, 16384, 16385, 1000000}) {
-        if (campaign.Quick() && size == 1)
-            continue;
+        // A quick run takes a short stretch of single samples: one call each.
+        const int32_t length = campaign.Quick() && size == 1 ? 3000 : total;
         TortureStream stream(campaign.Library(), settings, 44100, 2, total);
         stream.Source().signal = signal;
         // The stream's buffers are the host's whole recording; each call addresses the next piece.
         bool results = true;
         std::vector<float> out0, out1;
         int32_t done = 0;
-        std::vector<std::vector<float>> piece(2);
-        while (done < total) {
-            const int32_t count = std::min(size, total - done);
+        while (done < length) {
+            const int32_t count = std::min(size, length - done);
             TortureStream* s = &stream;
             s->Source().position = done;
             results = results && s->Process(count) == static_cast<uint32_t>(count);
@@ -109,7 +231,8 @@ void CheckDeliveries(Campaign& campaign)
         }
         const std::string name = "deliveries: blocks of " + std::to_string(size);
         campaign.Check(name + " return what was delivered", results);
-        campaign.Check(name + " give the output of one long block", out0 == whole[0] && out1 == whole[1]);
+        campaign.Check(name + " give the output of one long block",
+                       SameBits(out0, whole[0].data(), length) && SameBits(out1, whole[1].data(), length));
     }
 
     {
@@ -119,6 +242,56 @@ void CheckDeliveries(Campaign& campaign)
         campaign.Check("deliveries: a callback that delivers nothing gives 0", stream.Process(16) == 0);
         stream.Source().deliver = nullptr;
         campaign.Check("deliveries: the next call starts again with the callback", stream.Process(16) == 16);
+    }
+
+    {
+        // One stream that goes on after short deliveries, one of them forced in the middle of the
+        // stream and of a request: a short delivery ends only its request, after the sub-block it happened in was filtered
+        // in full, so everything the callback was asked for, one request after the other, is one
+        // continuous stream.
+        const int requests = campaign.Quick() ? 10 : 100;
+        const int32_t most = 40000;
+        const auto longSignal = Noise(campaign.Random(), 2, static_cast<size_t>(requests) * most);
+        TortureStream stream(campaign.Library(), settings, 44100, 2, most);
+        stream.Source().signal = longSignal;
+        auto& random = campaign.Random();
+        std::vector<uint32_t> returned;
+        int request = 0;
+        stream.Source().deliver = [&](uint32_t asked, size_t) {
+            uint32_t r = asked;
+            if (request == requests / 2)
+                r = returned.size() == 1 ? asked / 2 : asked;
+            else if (asked && std::uniform_int_distribution<int>(0, 3)(random) == 0)
+                r = std::uniform_int_distribution<uint32_t>(0, asked - 1)(random);
+            returned.push_back(r);
+            return r;
+        };
+        bool rulesHeld = true;
+        std::string firstFailure;
+        std::vector<std::vector<float>> output(2);
+        for (; request < requests; ++request) {
+            // The middle request ends in its second sub-block.
+            const int32_t n = request == requests / 2 ? most : std::uniform_int_distribution<int32_t>(1, most)(random);
+            returned.clear();
+            const size_t from = stream.Source().position;
+            const uint32_t result = stream.Process(n);
+            if (result != ExpectedResult(n, returned) && rulesHeld) {
+                rulesHeld = false;
+                firstFailure = "request " + std::to_string(request) + " of " + std::to_string(n) + " returned " +
+                               std::to_string(result);
+            }
+            const size_t filtered = stream.Source().position - from;
+            for (int c = 0; c < 2; ++c)
+                output[c].insert(output[c].end(), stream.Output(c), stream.Output(c) + filtered);
+        }
+        std::vector<std::vector<float>> asked(2);
+        for (int c = 0; c < 2; ++c)
+            asked[c].assign(longSignal[c].begin(), longSignal[c].begin() + output[c].size());
+        const auto reference = ProcessWhole(campaign.Library(), settings, 44100, asked);
+        campaign.Check("deliveries: a stream going on after short deliveries follows the result rules", rulesHeld,
+                       firstFailure);
+        campaign.Check("deliveries: a stream going on after short deliveries gives the output of one long block",
+                       reference == output, std::to_string(output[0].size()) + " samples asked for");
     }
 
     const int rounds = campaign.Quick() ? 30 : 300;
@@ -201,9 +374,8 @@ void CheckFloatingPointState(Campaign& campaign)
         _mm_setcsr(state.mxcsr);
         const unsigned x87Before = _control87(0, 0);
         const unsigned mxcsrBefore = _mm_getcsr() & ~0x3Fu;
-        bool sameInside = true, sameAfter = true;
-        std::string firstChange;
-        auto unchanged = [&] {
+        // Each part of the check keeps its first change for the report.
+        auto unchanged = [&](std::string& firstChange) {
             // Status flags are sticky and set by the host's own arithmetic too; only control bits count.
             const unsigned x87 = _control87(0, 0), mxcsr = _mm_getcsr() & ~0x3Fu;
             if ((x87 != x87Before || mxcsr != mxcsrBefore) && firstChange.empty()) {
@@ -213,24 +385,33 @@ void CheckFloatingPointState(Campaign& campaign)
             }
             return x87 == x87Before && mxcsr == mxcsrBefore;
         };
+        bool sameInside = true, sameAfter = true;
+        std::string streamChange;
         {
             TortureStream stream(campaign.Library(), {}, 44100, 2, 20000);
-            sameAfter = sameAfter && unchanged();
+            sameAfter = sameAfter && unchanged(streamChange);
             stream.Source().signal = Noise(campaign.Random(), 2, 40000);
-            stream.Source().inside = [&] { sameInside = sameInside && unchanged(); };
+            stream.Source().inside = [&] { sameInside = sameInside && unchanged(streamChange); };
             stream.Process(20000);
-            sameAfter = sameAfter && unchanged();
+            sameAfter = sameAfter && unchanged(streamChange);
             stream.Process(4096);
-            sameAfter = sameAfter && unchanged();
+            sameAfter = sameAfter && unchanged(streamChange);
             PLUGIN_EXPORT(campaign.Library(), CloseStream)(stream.Record());
-            sameAfter = sameAfter && unchanged();
+            sameAfter = sameAfter && unchanged(streamChange);
         }
-        sameAfter = sameAfter && unchanged();
+        sameAfter = sameAfter && unchanged(streamChange);
+        std::string settingsChange, windowChange;
+        const bool settingsSame = SettingsExportsKeep(campaign.Library(), [&] { return unchanged(settingsChange); });
+        const bool windowSame = SettingsWindowKeeps(campaign.Library(), [&] { return unchanged(windowChange); });
         _control87(_PC_53 | _RC_NEAR, _MCW_PC | _MCW_RC);
         _mm_setcsr(0x1F80);
-        campaign.Check(std::string("floating-point state: unchanged after every export, ") + state.name, sameAfter,
-                       firstChange);
+        campaign.Check(std::string("floating-point state: unchanged after every stream export, ") + state.name, sameAfter,
+                       streamChange);
         campaign.Check(std::string("floating-point state: the host's inside its callback, ") + state.name, sameInside);
+        campaign.Check(std::string("floating-point state: unchanged after every settings export, ") + state.name,
+                       settingsSame, settingsChange);
+        campaign.Check(std::string("floating-point state: unchanged around the settings window, ") + state.name,
+                       windowSame, windowChange);
     }
 }
 
@@ -252,15 +433,30 @@ void CheckExtremeSettings(Campaign& campaign)
                                std::to_string(bandwidth) + " Hz",
                            finite && stream.CanariesIntact());
         }
-    for (double level : {0.0, 1e-300, 1e30, static_cast<double>(NAN), static_cast<double>(INFINITY), -1.0}) {
+    // The gain is the last step: each filtered sample times the level, rounded to float. A
+    // product rounds to a finite float below FLT_MAX plus half its last step; past that it is
+    // infinite, and a level that is not a number gives no number.
+    const double overflow = std::ldexp(2.0 - std::ldexp(1.0, -24), 127);
+    const double levels[] = {0.0, 1e-300, 1e30, -1e30, FLT_MAX, 1e39, static_cast<double>(NAN),
+                             static_cast<double>(INFINITY), -1.0};
+    for (double level : levels) {
+        const auto input = Noise(campaign.Random(), 1, 4096);
+        const auto filtered = ProcessWhole(campaign.Library(), {1.0, 1000, 400}, rate, input)[0];
         TortureStream stream(campaign.Library(), {level, 1000, 400}, rate, 1, 4096);
-        stream.Source().signal = Noise(campaign.Random(), 1, 4096);
+        stream.Source().signal = input;
         stream.Process(4096);
-        const bool finiteLevelFits = std::isfinite(level) && std::fabs(level) < 1e30;
-        char name[64];
-        std::snprintf(name, sizeof name, "extreme settings: level %g %s", level,
-                      finiteLevelFits ? "gives finite output" : "does not crash");
-        campaign.Check(name, (!finiteLevelFits || stream.OutputFinite(4096)) && stream.CanariesIntact());
+        int expectedFinite = 0, mismatches = 0;
+        for (int j = 0; j < 4096; ++j) {
+            const bool fits = std::fabs(static_cast<double>(filtered[j]) * level) < overflow;
+            expectedFinite += fits;
+            mismatches += std::isfinite(stream.Output(0)[j]) != fits;
+        }
+        char name[96];
+        std::snprintf(name, sizeof name, "extreme settings: level %g gives finite output exactly where it fits a float",
+                      level);
+        campaign.Check(name, mismatches == 0 && stream.CanariesIntact(),
+                       std::to_string(expectedFinite) + " of 4096 samples fit, " + std::to_string(mismatches) +
+                           " differ");
     }
 }
 
@@ -298,7 +494,33 @@ void CheckLifecycle(Campaign& campaign)
     campaign.Check("lifecycle: process after close returns 0", processStream(&block, record) == 0);
     openStream(record, &format);
     free(record);
-    campaign.Check("lifecycle: free an open record", true);
+
+    // Free must release an open stream's chain and filter history along with the record.
+    auto freeOpen = [&](int count) {
+        for (int i = 0; i < count; ++i) {
+            EffectSettings* stream = nullptr;
+            copySettings(&stream, &host);
+            setCallBack(SampleSource::Supply, context, stream);
+            WAVEFORMATEX wide = format;
+            wide.nChannels = static_cast<WORD>(1 + i % 12);
+            wide.nBlockAlign = static_cast<WORD>(4 * wide.nChannels);
+            wide.nAvgBytesPerSec = wide.nSamplesPerSec * wide.nBlockAlign;
+            openStream(stream, &wide);
+            if (i % 2 == 0) {
+                source.position = 0;
+                processStream(&block, stream);
+            }
+            free(stream);
+        }
+    };
+    // Enough to fill the allocator's caches first, among them the 1024 frees that Wine's heap
+    // checking holds back.
+    freeOpen(400);
+    const ResourceCounts beforeFree = ResourceCounts::Now();
+    freeOpen(1000);
+    const ResourceCounts afterFree = ResourceCounts::Now();
+    campaign.Check("lifecycle: 1000 records freed while open leave no growth", beforeFree.NoGrowth(afterFree),
+                   beforeFree.Growth(afterFree));
 
     auto cycle = [&](int count) {
         for (int i = 0; i < count; ++i) {
