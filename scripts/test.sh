@@ -7,5 +7,6 @@ repo=$(cd "$(dirname "$0")/.." && pwd)
 configure_and_build
 start_display
 start_wine
+hold_desktop
 cd "$build_dir"
 ctest --output-on-failure -j"$(nproc)" --timeout 600 "$@"
