@@ -10,16 +10,6 @@
 
 namespace {
 
-std::unique_ptr<BandRejectNode> MadeFor(uint32_t sampleRate, int32_t centre, int32_t bandwidth, uint16_t channels = 1)
-{
-    auto node = std::make_unique<BandRejectNode>();
-    node->cutOffFreq = centre;
-    node->bandWidth = bandwidth;
-    const AudioFormat format = MakeFormat(sampleRate, channels);
-    node->SetFormat(&format);
-    return node;
-}
-
 // |H(e^jw)| of the notch from its definition, independent of the node's coefficient code.
 double ClosedFormMagnitude(double fs, double centre, double bandwidth, double f)
 {

@@ -16,29 +16,6 @@
 
 namespace {
 
-std::unique_ptr<BandRejectNode> MadeFor(uint32_t sampleRate, int32_t centre, int32_t bandwidth, uint16_t channels)
-{
-    auto node = std::make_unique<BandRejectNode>();
-    node->cutOffFreq = centre;
-    node->bandWidth = bandwidth;
-    const AudioFormat format = MakeFormat(sampleRate, channels);
-    node->SetFormat(&format);
-    return node;
-}
-
-::testing::AssertionResult SameBits(const std::vector<float>& expected, const std::vector<float>& actual)
-{
-    for (size_t j = 0; j < expected.size(); ++j) {
-        uint32_t e, a;
-        std::memcpy(&e, &expected[j], sizeof e);
-        std::memcpy(&a, &actual[j], sizeof a);
-        if (e != a)
-            return ::testing::AssertionFailure() << "sample " << j << ": expected " << expected[j] << " (0x" << std::hex
-                                                 << e << "), actual " << actual[j] << " (0x" << a << ")";
-    }
-    return ::testing::AssertionSuccess();
-}
-
 ::testing::AssertionResult SameHistory(const BandRejectNode::ChannelHistory& expected,
                                        const BandRejectNode::ChannelHistory& actual)
 {
@@ -48,16 +25,6 @@ std::unique_ptr<BandRejectNode> MadeFor(uint32_t sampleRate, int32_t centre, int
                                          << expected.y1 << ", " << expected.y2 << "}, actual {" << actual.x1 << ", "
                                          << actual.x2 << ", " << actual.y1 << ", " << actual.y2 << "}";
 }
-
-// Sets MXCSR for the scope and puts the caller's back.
-class ScopedMxcsr {
-public:
-    explicit ScopedMxcsr(unsigned value) : saved_(_mm_getcsr()) { _mm_setcsr(value); }
-    ~ScopedMxcsr() { _mm_setcsr(saved_); }
-
-private:
-    unsigned saved_;
-};
 
 struct Trial {
     uint32_t sampleRate;

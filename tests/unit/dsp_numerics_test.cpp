@@ -23,32 +23,6 @@ namespace {
 constexpr unsigned kControls = 0xFFC0;
 constexpr unsigned kFlushToZero = 0x8000;
 
-uint32_t Bits(float value)
-{
-    uint32_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    return bits;
-}
-
-::testing::AssertionResult SameBits(const float* expected, const float* actual, int count)
-{
-    for (int j = 0; j < count; ++j)
-        if (Bits(expected[j]) != Bits(actual[j]))
-            return ::testing::AssertionFailure() << "sample " << j << ": expected " << expected[j] << " (0x"
-                                                 << std::hex << Bits(expected[j]) << "), actual " << actual[j]
-                                                 << " (0x" << Bits(actual[j]) << ")";
-    return ::testing::AssertionSuccess();
-}
-
-class ScopedMxcsr {
-public:
-    explicit ScopedMxcsr(unsigned value) : saved_(_mm_getcsr()) { _mm_setcsr(value); }
-    ~ScopedMxcsr() { _mm_setcsr(saved_); }
-
-private:
-    unsigned saved_;
-};
-
 using Kernel = void (*)(double, float*, int);
 
 // Every length around the kernels' steps, every alignment of the first sample, gains of all

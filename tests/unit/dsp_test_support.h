@@ -1,11 +1,18 @@
 // Helpers for driving nodes over plain channel buffers in the DSP tests.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <xmmintrin.h>
+
 #include <cstdint>
+#include <cstring>
+#include <memory>
 #include <random>
 #include <vector>
 
 #include "dsp/audio_format.h"
+#include "dsp/band_reject_node.h"
 #include "dsp/sample_block.h"
 
 inline AudioFormat MakeFormat(uint32_t sampleRate, uint16_t channels)
@@ -16,6 +23,49 @@ inline AudioFormat MakeFormat(uint32_t sampleRate, uint16_t channels)
     format.nSamplesPerSec = sampleRate;
     return format;
 }
+
+inline std::unique_ptr<BandRejectNode> MadeFor(uint32_t sampleRate, int32_t centre, int32_t bandwidth,
+                                               uint16_t channels = 1)
+{
+    auto node = std::make_unique<BandRejectNode>();
+    node->cutOffFreq = centre;
+    node->bandWidth = bandwidth;
+    const AudioFormat format = MakeFormat(sampleRate, channels);
+    node->SetFormat(&format);
+    return node;
+}
+
+inline uint32_t Bits(float value)
+{
+    uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
+inline ::testing::AssertionResult SameBits(const float* expected, const float* actual, int count)
+{
+    for (int j = 0; j < count; ++j)
+        if (Bits(expected[j]) != Bits(actual[j]))
+            return ::testing::AssertionFailure() << "sample " << j << ": expected " << expected[j] << " (0x"
+                                                 << std::hex << Bits(expected[j]) << "), actual " << actual[j]
+                                                 << " (0x" << Bits(actual[j]) << ")";
+    return ::testing::AssertionSuccess();
+}
+
+inline ::testing::AssertionResult SameBits(const std::vector<float>& expected, const std::vector<float>& actual)
+{
+    return SameBits(expected.data(), actual.data(), static_cast<int>(expected.size()));
+}
+
+// Sets MXCSR for the scope and puts the caller's back.
+class ScopedMxcsr {
+public:
+    explicit ScopedMxcsr(unsigned value) : saved_(_mm_getcsr()) { _mm_setcsr(value); }
+    ~ScopedMxcsr() { _mm_setcsr(saved_); }
+
+private:
+    unsigned saved_;
+};
 
 // Channel buffers and a SampleBlock pointing into them, at an offset and for a count.
 class TestBuffers {
