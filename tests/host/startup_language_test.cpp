@@ -6,12 +6,12 @@
 
 #include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "support/effect_host_runner.h"
 #include "support/plugin_library.h"
+#include "tools/effect-host/child_process.h"
 
 namespace {
 const char kLanguageCaption[] = "Language Library Dialog";
@@ -67,15 +67,7 @@ ProbeReport RunProbe(const Variant& variant)
     ProbeReport report;
     report.exitCode = run.exitCode;
     report.output = run.output;
-    std::istringstream lines(run.output);
-    std::string line;
-    while (std::getline(lines, line)) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        const size_t equals = line.find('=');
-        if (equals != std::string::npos)
-            report.values[line.substr(0, equals)] = line.substr(equals + 1);
-    }
+    report.values = NameValueLines(run.output);
     report.values["trace-file"] = Exists(folder + kTraceFile) ? "1" : "0";
     return report;
 }

@@ -4,47 +4,24 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "platform/handles.h"
 #include "support/plugin_library.h"
+#include "tools/effect-host/child_process.h"
 
 std::string EffectHostPath() { return ProgramFolder() + "effect-host.exe"; }
 
 RunResult RunProgram(const std::string& commandLine, const std::string& currentFolder,
                      const std::function<void(DWORD processId)>& whileRunning)
 {
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     char tempFolder[MAX_PATH], tempName[MAX_PATH];
     GetTempPathA(MAX_PATH, tempFolder);
     GetTempFileNameA(tempFolder, "eho", 0, tempName);
+    const ChildExit exit = RunChild(commandLine, currentFolder, tempName, 120000, whileRunning);
     RunResult result;
-    {
-        FileHandle output(CreateFileA(tempName, GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
-                                      FILE_ATTRIBUTE_TEMPORARY, nullptr));
-        if (!output)
-            throw std::runtime_error("cannot create a file for the child's output");
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-        startup.hStdOutput = output;
-        startup.hStdError = output;
-        PROCESS_INFORMATION info{};
-        std::string line = commandLine;
-        if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr,
-                            currentFolder.empty() ? nullptr : currentFolder.c_str(), &startup, &info))
-            throw std::runtime_error("cannot start " + commandLine);
-        KernelHandle process(info.hProcess);
-        KernelHandle thread(info.hThread);
-        if (whileRunning)
-            whileRunning(info.dwProcessId);
-        if (WaitForSingleObject(process, 120000) != WAIT_OBJECT_0) {
-            TerminateProcess(process, 99);
-            throw std::runtime_error("timed out: " + commandLine);
-        }
-        GetExitCodeProcess(process, &result.exitCode);
-    }
+    result.exitCode = exit.exitCode;
     result.output = ReadFile(tempName);
     DeleteFileA(tempName);
+    if (!exit.finished)
+        throw std::runtime_error("timed out: " + commandLine);
     return result;
 }
 

@@ -1,12 +1,14 @@
 #include "torture_support.h"
 
+#include "child_process.h"
+
 #include <cmath>
 #include <cstring>
 #include <fstream>
 #include <random>
 #include <sstream>
 
-#include "platform/handles.h"
+#include "child_process.h"
 
 namespace {
 constexpr uint32_t kCanaryBits = 0x7FBADBADu;  // a NaN payload no arithmetic produces
@@ -243,42 +245,12 @@ ChildRun RunSelf(const std::string& arguments, const std::string& folder, DWORD 
     const DWORD length = GetModuleFileNameA(nullptr, program, MAX_PATH);
     const std::string outputPath = folder + "child-output.txt";
     ChildRun run;
-    {
-        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-        FileHandle output(CreateFileA(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!output)
-            throw HostError("cannot create " + outputPath);
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-        startup.hStdOutput = output;
-        startup.hStdError = output;
-        std::string line = "\"" + std::string(program, length) + "\" " + arguments;
-        PROCESS_INFORMATION info{};
-        if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(), &startup, &info))
-            throw HostError("cannot start " + line);
-        KernelHandle process(info.hProcess);
-        KernelHandle thread(info.hThread);
-        const DWORD start = GetTickCount();
-        run.finished = WaitForSingleObject(process, timeLimitMs) == WAIT_OBJECT_0;
-        run.milliseconds = GetTickCount() - start;
-        if (!run.finished) {
-            TerminateProcess(process, 99);
-            WaitForSingleObject(process, INFINITE);
-        }
-        GetExitCodeProcess(process, &run.exitCode);
-    }
+    const ChildExit exit =
+        RunChild("\"" + std::string(program, length) + "\" " + arguments, folder, outputPath, timeLimitMs);
+    run.finished = exit.finished;
+    run.exitCode = exit.exitCode;
+    run.milliseconds = exit.milliseconds;
     run.output = ReadBytes(outputPath);
-    std::istringstream lines(run.output);
-    std::string entry;
-    while (std::getline(lines, entry)) {
-        if (!entry.empty() && entry.back() == '\r')
-            entry.pop_back();
-        const size_t equals = entry.find('=');
-        if (equals != std::string::npos)
-            run.values[entry.substr(0, equals)] = entry.substr(equals + 1);
-    }
+    run.values = NameValueLines(run.output);
     return run;
 }
