@@ -3,97 +3,75 @@
 #include <vector>
 
 #include "params/number_text.h"
-#include "params/parameter_list.h"
 #include "params/parameter_stores.h"
 
 namespace {
-std::string ReadText(const char* fileName, const char* section, const std::string& key, const std::string& fallback)
-{
-    std::vector<char> buffer(1024);
-    for (;;) {
-        const DWORD length = GetPrivateProfileStringA(section, key.c_str(), fallback.c_str(), buffer.data(),
-                                                      static_cast<DWORD>(buffer.size()), fileName);
-        // A text that filled the buffer may have been cut: read again with room to spare.
-        if (length + 1 < buffer.size())
-            return std::string(buffer.data(), length);
-        buffer.resize(buffer.size() * 2);
+class IniStore : public ParameterStore {
+public:
+    IniStore(const char* fileName, const char* section) : fileName_(fileName), section_(section) {}
+
+    bool Read(const std::string& name, uint32_t& value) override
+    {
+        value = GetPrivateProfileIntA(section_, name.c_str(), static_cast<INT>(value), fileName_);
+        return true;
     }
-}
 
-void WriteText(const char* fileName, const char* section, const std::string& key, const std::string& text)
-{
-    WritePrivateProfileStringA(section, key.c_str(), text.c_str(), fileName);
-}
+    void Write(const std::string& name, uint32_t value) override
+    {
+        Write(name, DecimalText(static_cast<int32_t>(value)));
+    }
 
-uint32_t ReadInteger(const char* fileName, const char* section, const std::string& key, uint32_t fallback)
-{
-    return GetPrivateProfileIntA(section, key.c_str(), static_cast<INT>(fallback), fileName);
-}
+    void Read(const std::string& name, float& value) override
+    {
+        value = static_cast<float>(TextToDouble(ProfileText(name, FloatingText(value))));
+    }
+
+    void Write(const std::string& name, float value) override { Write(name, FloatingText(value)); }
+
+    void Read(const std::string& name, double& value) override
+    {
+        value = TextToDouble(ProfileText(name, FloatingText(value)));
+    }
+
+    void Write(const std::string& name, double value) override { Write(name, FloatingText(value)); }
+    void Read(const std::string& name, std::string& text) override { text = ProfileText(name, ""); }
+
+    void Write(const std::string& name, const std::string& text) override
+    {
+        WritePrivateProfileStringA(section_, name.c_str(), text.c_str(), fileName_);
+    }
+
+    void ReadBytes(const std::string& name, uint8_t* data, uint32_t size) override
+    {
+        GetPrivateProfileStructA(section_, name.c_str(), data, size, fileName_);
+    }
+
+    void WriteBytes(const std::string& name, const uint8_t* data, uint32_t size) override
+    {
+        // The profile function only reads the block it is given.
+        WritePrivateProfileStructA(section_, name.c_str(), const_cast<uint8_t*>(data), size, fileName_);
+    }
+
+private:
+    std::string ProfileText(const std::string& name, const std::string& fallback) const
+    {
+        std::vector<char> buffer(1024);
+        for (;;) {
+            const DWORD length = GetPrivateProfileStringA(section_, name.c_str(), fallback.c_str(), buffer.data(),
+                                                          static_cast<DWORD>(buffer.size()), fileName_);
+            // A text that filled the buffer may have been cut: read again with room to spare.
+            if (length + 1 < buffer.size())
+                return std::string(buffer.data(), length);
+            buffer.resize(buffer.size() * 2);
+        }
+    }
+
+    const char* fileName_;
+    const char* section_;
+};
 }  // namespace
 
-void LoadFromIni(const char* fileName, const char* section, const ParameterList& parameters)
+std::unique_ptr<ParameterStore> OpenIniStore(const char* fileName, const char* section)
 {
-    for (const Parameter& parameter : parameters) {
-        switch (parameter.type) {
-        case ParameterType::Unsigned:
-        case ParameterType::Int: {
-            auto& variable = *static_cast<uint32_t*>(parameter.variable);
-            variable = ReadInteger(fileName, section, parameter.name, variable);
-            break;
-        }
-        case ParameterType::Float: {
-            auto& variable = *static_cast<float*>(parameter.variable);
-            variable = static_cast<float>(
-                TextToDouble(ReadText(fileName, section, parameter.name, FloatingText(variable))));
-            break;
-        }
-        case ParameterType::Double: {
-            auto& variable = *static_cast<double*>(parameter.variable);
-            variable = TextToDouble(ReadText(fileName, section, parameter.name, FloatingText(variable)));
-            break;
-        }
-        case ParameterType::String:
-            *static_cast<std::string*>(parameter.variable) = ReadText(fileName, section, parameter.name, "");
-            break;
-        case ParameterType::Lss: {
-            auto& block = *static_cast<LssBlock*>(parameter.variable);
-            AllocateLssBlock(block, ReadInteger(fileName, section, LssSizeName(parameter.name), 0));
-            if (block.data)
-                GetPrivateProfileStructA(section, LssDataName(parameter.name).c_str(), block.data, block.size,
-                                         fileName);
-            break;
-        }
-        case ParameterType::None:
-            break;
-        }
-    }
-}
-
-void SaveToIni(const char* fileName, const char* section, const ParameterList& parameters)
-{
-    for (const Parameter& parameter : parameters) {
-        switch (parameter.type) {
-        case ParameterType::Unsigned:
-        case ParameterType::Int:
-            WriteText(fileName, section, parameter.name, DecimalText(*static_cast<const int32_t*>(parameter.variable)));
-            break;
-        case ParameterType::Float:
-            WriteText(fileName, section, parameter.name, FloatingText(*static_cast<const float*>(parameter.variable)));
-            break;
-        case ParameterType::Double:
-            WriteText(fileName, section, parameter.name, FloatingText(*static_cast<const double*>(parameter.variable)));
-            break;
-        case ParameterType::String:
-            WriteText(fileName, section, parameter.name, *static_cast<const std::string*>(parameter.variable));
-            break;
-        case ParameterType::Lss: {
-            const auto& block = *static_cast<const LssBlock*>(parameter.variable);
-            WriteText(fileName, section, LssSizeName(parameter.name), DecimalText(static_cast<int32_t>(block.size)));
-            WritePrivateProfileStructA(section, LssDataName(parameter.name).c_str(), block.data, block.size, fileName);
-            break;
-        }
-        case ParameterType::None:
-            break;
-        }
-    }
+    return std::unique_ptr<ParameterStore>(new IniStore(fileName, section));
 }

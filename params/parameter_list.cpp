@@ -1,9 +1,10 @@
-// The walk over the format's keywords and the choice of store.
+// The walk over the format's keywords, the choice of store and each type's way through a store.
 #include "params/parameter_list.h"
 
 #include <algorithm>
 #include <cstdarg>
 #include <mbstring.h>
+#include <memory>
 #include <new>
 
 #include "params/parameter_stores.h"
@@ -48,29 +49,98 @@ ParameterList ReadList(const char* const* names, const char* format, va_list arg
     }
     return parameters;
 }
-}  // namespace
 
-void AllocateLssBlock(LssBlock& block, uint32_t size)
+// The stored names of a byte block's two entries.
+std::string LssSizeName(const std::string& name) { return "SIZE_LSS_" + name; }
+std::string LssDataName(const std::string& name) { return "DATA_LSS_" + name; }
+
+// A load always hands out a new block, zeroed, or none when the store holds no size, the size
+// is more than the store can fill or that much cannot be allocated.
+void LoadBlock(ParameterStore& store, const std::string& name, LssBlock& block)
 {
+    block = {0, nullptr};
+    uint32_t size = 0;
+    if (!store.Read(LssSizeName(name), size) || size > store.LargestBlock())
+        return;
     block.data = static_cast<uint8_t*>(::operator new(size, std::nothrow));
-    block.size = block.data ? size : 0;
-    if (block.data)
-        std::fill(block.data, block.data + size, uint8_t{0});
+    if (!block.data)
+        return;
+    block.size = size;
+    std::fill(block.data, block.data + size, uint8_t{0});
+    store.ReadBytes(LssDataName(name), block.data, size);
 }
+
+void SaveBlock(ParameterStore& store, const std::string& name, const LssBlock& block)
+{
+    store.Write(LssSizeName(name), block.size);
+    store.WriteBytes(LssDataName(name), block.data, block.size);
+}
+
+template <typename Value>
+void MoveValue(ParameterStore& store, StoreAccess access, const Parameter& parameter)
+{
+    Value& variable = *static_cast<Value*>(parameter.variable);
+    if (access == StoreAccess::Load)
+        store.Read(parameter.name, variable);
+    else
+        store.Write(parameter.name, variable);
+}
+
+// The one switch on the type keyword.
+void MoveParameter(ParameterStore& store, StoreAccess access, const Parameter& parameter)
+{
+    switch (parameter.type) {
+    case ParameterType::Unsigned:
+    case ParameterType::Int:
+        return MoveValue<uint32_t>(store, access, parameter);
+    case ParameterType::Float:
+        return MoveValue<float>(store, access, parameter);
+    case ParameterType::Double:
+        return MoveValue<double>(store, access, parameter);
+    case ParameterType::String:
+        return MoveValue<std::string>(store, access, parameter);
+    case ParameterType::Lss: {
+        auto& block = *static_cast<LssBlock*>(parameter.variable);
+        if (access == StoreAccess::Load)
+            LoadBlock(store, parameter.name, block);
+        else
+            SaveBlock(store, parameter.name, block);
+        return;
+    }
+    case ParameterType::None:
+        return;
+    }
+}
+
+// The store: node if given, else rootKey with keyName (a subkey), else fileName with keyName
+// (the section), else none. False only when the registry key cannot be opened or created.
+bool Transfer(StoreAccess access, const char* fileName, const char* keyName, HKEY rootKey, XmlNode* node,
+              const ParameterList& parameters)
+{
+    std::unique_ptr<ParameterStore> store;
+    if (node)
+        store = OpenXmlStore(*node);
+    else if (rootKey)
+        store = OpenRegistryStore(rootKey, keyName, access);
+    else if (fileName)
+        store = OpenIniStore(fileName, keyName);
+    else
+        return true;
+    if (!store)
+        return false;
+    for (const Parameter& parameter : parameters)
+        MoveParameter(*store, access, parameter);
+    return true;
+}
+}  // namespace
 
 void LoadParameters(const char* fileName, const char* keyName, HKEY rootKey, XmlNode* node,
                     const char* const* names, const char* format, ...)
 {
     va_list arguments;
     va_start(arguments, format);
-    const ParameterList parameters = ReadList(names, format, arguments);
+    Transfer(StoreAccess::Load, fileName, keyName, rootKey, node, ReadList(names, format, arguments));
     va_end(arguments);
-    if (node)
-        LoadFromXml(*node, parameters);
-    else if (rootKey)
-        LoadFromRegistry(rootKey, keyName, parameters);
-    else if (fileName)
-        LoadFromIni(fileName, keyName, parameters);
 }
 
 BOOL SaveParameters(const char* fileName, const char* keyName, HKEY rootKey, XmlNode* node,
@@ -78,13 +148,8 @@ BOOL SaveParameters(const char* fileName, const char* keyName, HKEY rootKey, Xml
 {
     va_list arguments;
     va_start(arguments, format);
-    const ParameterList parameters = ReadList(names, format, arguments);
+    const bool saved =
+        Transfer(StoreAccess::Save, fileName, keyName, rootKey, node, ReadList(names, format, arguments));
     va_end(arguments);
-    if (node)
-        SaveToXml(*node, parameters);
-    else if (rootKey)
-        return SaveToRegistry(rootKey, keyName, parameters) ? TRUE : FALSE;
-    else if (fileName)
-        SaveToIni(fileName, keyName, parameters);
-    return TRUE;
+    return saved ? TRUE : FALSE;
 }

@@ -1,8 +1,11 @@
-// The parameter walk's view of one list entry and the three stores it is handed to.
+// The parameter walk's view of one list entry, and the one interface through which it reads
+// and writes a value in any of the three stores.
 #pragma once
 
 #include <windows.h>
 
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,16 +20,33 @@ struct Parameter {
 };
 using ParameterList = std::vector<Parameter>;
 
-// The stored names of a byte block's two entries.
-inline std::string LssSizeName(const std::string& name) { return "SIZE_LSS_" + name; }
-inline std::string LssDataName(const std::string& name) { return "DATA_LSS_" + name; }
-// A new block of size bytes, zeroed, or null with size 0 when that much cannot be allocated.
-struct LssBlock;
-void AllocateLssBlock(LssBlock& block, uint32_t size);
+// One store's forms of the values: integers (UINT, DWORD and INT alike: 32 bits), floats,
+// doubles, texts and byte blocks. A read of a value that the store does not hold leaves the
+// destination as it is (an integer's Read returns false), except in the INI store, which cannot
+// tell: there an integer reads as its own value, a number as its own text and a text as "".
+class ParameterStore {
+public:
+    virtual ~ParameterStore() = default;
+    virtual bool Read(const std::string& name, uint32_t& value) = 0;
+    virtual void Write(const std::string& name, uint32_t value) = 0;
+    virtual void Read(const std::string& name, float& value) = 0;
+    virtual void Write(const std::string& name, float value) = 0;
+    virtual void Read(const std::string& name, double& value) = 0;
+    virtual void Write(const std::string& name, double value) = 0;
+    virtual void Read(const std::string& name, std::string& text) = 0;
+    virtual void Write(const std::string& name, const std::string& text) = 0;
+    // Fills at most size bytes of a zeroed block; a missing value leaves it zeroed.
+    virtual void ReadBytes(const std::string& name, uint8_t* data, uint32_t size) = 0;
+    virtual void WriteBytes(const std::string& name, const uint8_t* data, uint32_t size) = 0;
+    // The largest block that ReadBytes can fill; a larger stored size loads as no block.
+    virtual uint32_t LargestBlock() const { return UINT32_MAX; }
+};
 
-void LoadFromXml(const XmlNode& node, const ParameterList& parameters);
-void SaveToXml(XmlNode& node, const ParameterList& parameters);
-void LoadFromRegistry(HKEY rootKey, const char* keyName, const ParameterList& parameters);
-bool SaveToRegistry(HKEY rootKey, const char* keyName, const ParameterList& parameters);
-void LoadFromIni(const char* fileName, const char* section, const ParameterList& parameters);
-void SaveToIni(const char* fileName, const char* section, const ParameterList& parameters);
+enum class StoreAccess { Load, Save };
+
+// Children of node, each holding its value in "Value".
+std::unique_ptr<ParameterStore> OpenXmlStore(XmlNode& node);
+// Values of the subkey keyName, opened to load or created to save; null when that fails.
+std::unique_ptr<ParameterStore> OpenRegistryStore(HKEY rootKey, const char* keyName, StoreAccess access);
+// Keys of one INI section.
+std::unique_ptr<ParameterStore> OpenIniStore(const char* fileName, const char* section);

@@ -5,7 +5,6 @@
 #include <cstring>
 #include <vector>
 
-#include "params/parameter_list.h"
 #include "params/parameter_stores.h"
 #include "platform/handles.h"
 
@@ -39,81 +38,57 @@ bool QueryBytes(HKEY key, const std::string& name, std::vector<uint8_t>& bytes)
     bytes.resize(size);
     return true;
 }
+
+class RegistryStore : public ParameterStore {
+public:
+    explicit RegistryStore(RegistryKey key) : key_(std::move(key)) {}
+
+    bool Read(const std::string& name, uint32_t& value) override { return QueryRaw(key_, name, &value, 4); }
+    void Write(const std::string& name, uint32_t value) override { SetRaw(key_, name, REG_NONE, &value, 4); }
+    void Read(const std::string& name, float& value) override { QueryRaw(key_, name, &value, 4); }
+    void Write(const std::string& name, float value) override { SetRaw(key_, name, REG_NONE, &value, 4); }
+    void Read(const std::string& name, double& value) override { QueryRaw(key_, name, &value, 8); }
+    void Write(const std::string& name, double value) override { SetRaw(key_, name, REG_NONE, &value, 8); }
+
+    void Read(const std::string& name, std::string& text) override
+    {
+        std::vector<uint8_t> bytes;
+        if (!QueryBytes(key_, name, bytes))
+            return;
+        text.assign(bytes.begin(), bytes.end());
+        text.resize(std::strlen(text.c_str()));
+    }
+
+    void Write(const std::string& name, const std::string& text) override
+    {
+        SetRaw(key_, name, REG_SZ, text.c_str(), static_cast<DWORD>(text.size() + 1));
+    }
+
+    void ReadBytes(const std::string& name, uint8_t* data, uint32_t size) override
+    {
+        std::vector<uint8_t> bytes;
+        if (QueryBytes(key_, name, bytes))
+            std::memcpy(data, bytes.data(), bytes.size() < size ? bytes.size() : size);
+    }
+
+    void WriteBytes(const std::string& name, const uint8_t* data, uint32_t size) override
+    {
+        SetRaw(key_, name, REG_BINARY, data, size);
+    }
+
+private:
+    RegistryKey key_;
+};
 }  // namespace
 
-void LoadFromRegistry(HKEY rootKey, const char* keyName, const ParameterList& parameters)
+std::unique_ptr<ParameterStore> OpenRegistryStore(HKEY rootKey, const char* keyName, StoreAccess access)
 {
     RegistryKey key;
-    if (RegOpenKeyExA(rootKey, keyName, 0, KEY_READ, key.Receive()) != ERROR_SUCCESS)
-        return;
-    for (const Parameter& parameter : parameters) {
-        switch (parameter.type) {
-        case ParameterType::Unsigned:
-        case ParameterType::Int:
-        case ParameterType::Float:
-            QueryRaw(key, parameter.name, parameter.variable, 4);
-            break;
-        case ParameterType::Double:
-            QueryRaw(key, parameter.name, parameter.variable, 8);
-            break;
-        case ParameterType::String: {
-            std::vector<uint8_t> bytes;
-            if (!QueryBytes(key, parameter.name, bytes))
-                break;
-            std::string& text = *static_cast<std::string*>(parameter.variable);
-            text.assign(bytes.begin(), bytes.end());
-            text.resize(std::strlen(text.c_str()));
-            break;
-        }
-        case ParameterType::Lss: {
-            auto& block = *static_cast<LssBlock*>(parameter.variable);
-            uint32_t size = 0;
-            block.size = 0;
-            block.data = nullptr;
-            if (!QueryRaw(key, LssSizeName(parameter.name), &size, 4))
-                break;
-            AllocateLssBlock(block, size);
-            std::vector<uint8_t> bytes;
-            if (block.data && QueryBytes(key, LssDataName(parameter.name), bytes))
-                std::memcpy(block.data, bytes.data(), bytes.size() < block.size ? bytes.size() : block.size);
-            break;
-        }
-        case ParameterType::None:
-            break;
-        }
-    }
-}
-
-bool SaveToRegistry(HKEY rootKey, const char* keyName, const ParameterList& parameters)
-{
-    RegistryKey key;
-    if (RegCreateKeyExA(rootKey, keyName, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, key.Receive(),
-                        nullptr) != ERROR_SUCCESS)
-        return false;
-    for (const Parameter& parameter : parameters) {
-        switch (parameter.type) {
-        case ParameterType::Unsigned:
-        case ParameterType::Int:
-        case ParameterType::Float:
-            SetRaw(key, parameter.name, REG_NONE, parameter.variable, 4);
-            break;
-        case ParameterType::Double:
-            SetRaw(key, parameter.name, REG_NONE, parameter.variable, 8);
-            break;
-        case ParameterType::String: {
-            const std::string& text = *static_cast<const std::string*>(parameter.variable);
-            SetRaw(key, parameter.name, REG_SZ, text.c_str(), static_cast<DWORD>(text.size() + 1));
-            break;
-        }
-        case ParameterType::Lss: {
-            const auto& block = *static_cast<const LssBlock*>(parameter.variable);
-            SetRaw(key, LssSizeName(parameter.name), REG_NONE, &block.size, 4);
-            SetRaw(key, LssDataName(parameter.name), REG_BINARY, block.data, block.size);
-            break;
-        }
-        case ParameterType::None:
-            break;
-        }
-    }
-    return true;
+    const LONG result = access == StoreAccess::Load
+                            ? RegOpenKeyExA(rootKey, keyName, 0, KEY_READ, key.Receive())
+                            : RegCreateKeyExA(rootKey, keyName, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE,
+                                              nullptr, key.Receive(), nullptr);
+    if (result != ERROR_SUCCESS)
+        return nullptr;
+    return std::unique_ptr<ParameterStore>(new RegistryStore(std::move(key)));
 }
