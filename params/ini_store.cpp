@@ -2,7 +2,7 @@
 // read and written whole, whatever their length.
 #include <vector>
 
-#include "params/number_text.h"
+#include "platform/number_text.h"
 #include "params/parameter_stores.h"
 
 namespace {

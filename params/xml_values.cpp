@@ -2,7 +2,7 @@
 // uppercase hexadecimal byte blocks, in the text forms of the shared C runtime.
 #include <cstdlib>
 
-#include "params/number_text.h"
+#include "platform/number_text.h"
 #include "xml/xml_node.h"
 
 namespace {

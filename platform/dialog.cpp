@@ -4,6 +4,7 @@
 #include <new>
 #include <vector>
 
+#include "platform/number_text.h"
 #include "platform/window.h"
 
 namespace {
@@ -79,25 +80,6 @@ std::vector<DWORD> PromptTemplate(const std::string& caption)
     return writer.Finish();
 }
 }  // namespace
-
-bool ParseUnsigned(const std::string& text, uint32_t& value)
-{
-    size_t begin = text.find_first_not_of(" \t");
-    size_t end = text.find_last_not_of(" \t");
-    if (begin == std::string::npos)
-        return false;
-    uint64_t number = 0;
-    for (size_t i = begin; i <= end; ++i) {
-        const char c = text[i];
-        if (c < '0' || c > '9')
-            return false;
-        number = number * 10 + static_cast<uint64_t>(c - '0');
-        if (number > 0xFFFFFFFFull)
-            return false;
-    }
-    value = static_cast<uint32_t>(number);
-    return true;
-}
 
 void DataExchange::Control(int id, ControlWindow& control)
 {

@@ -38,9 +38,6 @@ private:
     bool failed_ = false;
 };
 
-// Strict reading of an unsigned decimal number; false for anything else or an overflow.
-bool ParseUnsigned(const std::string& text, uint32_t& value);
-
 class Dialog {
 public:
     Dialog() = default;

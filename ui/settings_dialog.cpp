@@ -1,13 +1,11 @@
 #include "ui/settings_dialog.h"
 
-#include <clocale>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <iterator>
 
 #include "dsp/chain.h"
+#include "platform/number_text.h"
 #include "res/resource_ids.h"
 #include "ui/response_computation.h"
 
@@ -16,14 +14,6 @@ constexpr double kLowestFloat = -3.4028234663852886e+38;
 constexpr double kSmallestPercent = 1.1920928955078125e-07;
 // The graph's place in the dialog, in dialog units.
 constexpr RECT kGraphRect = {127, 0, 280, 118};
-
-// atoi without its undefined overflow: a number beyond the int range saturates.
-int LeadingNumber(const std::string& text)
-{
-    const long value = std::strtol(text.c_str(), nullptr, 10);
-    static_assert(sizeof(long) == sizeof(int), "long is 32 bits on this target");
-    return static_cast<int>(value);
-}
 }  // namespace
 
 double PositionToLevel(int position) { return (kLevelMaxPos - position) * 0.01; }
@@ -71,16 +61,8 @@ std::string LevelLabelText(int percent)
 {
     const double db = PercentToDb(percent);
     std::string dbText = "-Inf";
-    if (db > kLowestFloat) {
-        char number[32];
-        std::snprintf(number, sizeof number, "%.5g", RoundToDecimals(db, 1));
-        dbText = number;
-        // The window reads the same whatever C locale the host set: "-0.1", never "-0,1".
-        const char* point = std::localeconv()->decimal_point;
-        const size_t at = point && *point ? dbText.find(point) : std::string::npos;
-        if (at != std::string::npos)
-            dbText.replace(at, std::strlen(point), ".");
-    }
+    if (db > kLowestFloat)
+        dbText = FloatingText(RoundToDecimals(db, 1), 5);
     char text[64];
     std::snprintf(text, sizeof text, "%i%%\n(%s dB)", percent, dbText.c_str());
     return text;

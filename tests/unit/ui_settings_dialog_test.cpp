@@ -13,6 +13,7 @@
 
 #include "host/plugin_api.h"
 #include "platform/dialog.h"
+#include "platform/number_text.h"
 #include "platform/resource_chain.h"
 #include "ui/settings_dialog.h"
 

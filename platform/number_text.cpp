@@ -1,4 +1,4 @@
-#include "params/number_text.h"
+#include "platform/number_text.h"
 
 #include <clocale>
 #include <cstdio>
@@ -6,7 +6,7 @@
 
 namespace {
 // The decimal point of the C runtime's current locale, which a host may have changed: the
-// runtime's "%g" writes it and its atof reads it. The stored texts always use ".".
+// runtime's "%g" writes it and its atof reads it. The texts here always use ".".
 std::string RuntimePoint()
 {
     const char* point = std::localeconv()->decimal_point;
@@ -28,12 +28,12 @@ std::string DecimalText(int32_t value)
     return text;
 }
 
-std::string FloatingText(double value)
+std::string FloatingText(double value, int significantDigits)
 {
     // msvcrt's own formatter: "%Lg" of a 64-bit double gives the same text there, so doubles
     // never go through a long-double conversion.
     char text[512];
-    _snprintf(text, sizeof text, "%g", value);
+    _snprintf(text, sizeof text, "%.*g", significantDigits, value);
     text[sizeof text - 1] = '\0';
     const std::string point = RuntimePoint();
     return point == "." ? text : Replaced(text, point, ".");
@@ -47,4 +47,30 @@ double TextToDouble(const std::string& text)
     // Read as the C locale reads it: the runtime's own point would end the number there, and
     // "." stands for the point the runtime expects now.
     return std::atof(Replaced(text.substr(0, text.find(point)), ".", point).c_str());
+}
+
+int LeadingNumber(const std::string& text)
+{
+    const long value = std::strtol(text.c_str(), nullptr, 10);
+    static_assert(sizeof(long) == sizeof(int), "long is 32 bits on this target");
+    return static_cast<int>(value);
+}
+
+bool ParseUnsigned(const std::string& text, uint32_t& value)
+{
+    size_t begin = text.find_first_not_of(" \t");
+    size_t end = text.find_last_not_of(" \t");
+    if (begin == std::string::npos)
+        return false;
+    uint64_t number = 0;
+    for (size_t i = begin; i <= end; ++i) {
+        const char c = text[i];
+        if (c < '0' || c > '9')
+            return false;
+        number = number * 10 + static_cast<uint64_t>(c - '0');
+        if (number > 0xFFFFFFFFull)
+            return false;
+    }
+    value = static_cast<uint32_t>(number);
+    return true;
 }
