@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "dsp/chain.h"
+#include "host/plugin_api.h"
 #include "platform/number_text.h"
 #include "res/resource_ids.h"
 #include "ui/response_computation.h"
@@ -114,7 +115,7 @@ void SettingsDialog::StoreToRecord()
 
 void SettingsDialog::NotifyHost() const
 {
-    PostMessageA(GetParent(Handle()), WM_COMMAND, kSettingsChangedWParam, reinterpret_cast<LPARAM>(Handle()));
+    PostMessageA(GetParent(Handle()), WM_COMMAND, SETTINGS_CHANGED_WPARAM, reinterpret_cast<LPARAM>(Handle()));
 }
 
 void SettingsDialog::RefreshTexts()

@@ -1,6 +1,7 @@
 // The settings window: three mirrored sliders (level, centre frequency, bandwidth), two edits in
 // Hz, a level label and the measured response graph. It edits one host-owned record in place and
-// posts WM_COMMAND (wParam 0x04000000, lParam the dialog) to its parent after every commit.
+// posts WM_COMMAND (wParam SETTINGS_CHANGED_WPARAM of the public header, lParam the dialog) to
+// its parent after every commit.
 #pragma once
 
 #include <cstdint>
@@ -17,7 +18,6 @@ constexpr int kCentreMinPos = 30, kCentreMaxPos = 20000;
 constexpr int kBandwidthMinPos = 1, kBandwidthMaxPos = 5000;
 constexpr uint32_t kCentreMinHz = 30, kCentreMaxHz = 20000;
 constexpr uint32_t kBandwidthMinHz = 1, kBandwidthMaxHz = 5000;
-constexpr WPARAM kSettingsChangedWParam = MAKEWPARAM(0, 0x0400);
 
 // The sliders have their minimum at the top, so each value is its position mirrored in the range.
 double PositionToLevel(int position);

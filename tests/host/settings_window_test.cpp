@@ -12,11 +12,13 @@
 #include <string>
 #include <vector>
 
+#include "res/resource_ids.h"
 #include "support/plugin_library.h"
 
 namespace {
-constexpr int kLevelSlider = 32203, kLevelLabel = 32205, kCentreSlider = 32212, kBandwidthSlider = 32213;
-constexpr int kCentreEdit = 32214, kGraph = 32215, kBandwidthEdit = 32216;
+constexpr int kLevelSlider = IDC_LEVEL_SLIDER, kLevelLabel = IDC_LEVEL_LABEL, kCentreSlider = IDC_CENTRE_SLIDER;
+constexpr int kBandwidthSlider = IDC_BANDWIDTH_SLIDER, kCentreEdit = IDC_CENTRE_EDIT, kGraph = IDC_RESPONSE_GRAPH;
+constexpr int kBandwidthEdit = IDC_BANDWIDTH_EDIT;
 constexpr DWORD kStoredStyle = 0x80C800C0;
 
 struct Notification {
@@ -253,7 +255,7 @@ DialogTemplate ParseTemplate(const void* bytes)
 const DLGTEMPLATE* StoredTemplate()
 {
     const HMODULE module = Library().module;
-    const HRSRC resource = FindResourceA(module, MAKEINTRESOURCEA(32200), MAKEINTRESOURCEA(5));
+    const HRSRC resource = FindResourceA(module, MAKEINTRESOURCEA(IDD_SETTINGS), MAKEINTRESOURCEA(5));
     return resource ? static_cast<const DLGTEMPLATE*>(LockResource(LoadResource(module, resource))) : nullptr;
 }
 
@@ -268,6 +270,7 @@ TEST(SettingsTemplate, HoldsTheElevenControlsInOrder)
     EXPECT_EQ(121, dialog.cy);
     EXPECT_EQ("MS Sans Serif", dialog.face);
     EXPECT_EQ(8, dialog.pointSize);
+    // The numbers, not the names: a language library's template uses them too.
     const TemplateItem expected[] = {
         {0x5001001A, 9, 9, 18, 94, 32203, "MSCTLS_TRACKBAR32", "Slider1"},
         {0x50020000, 5, 0, 25, 8, 0xFFFF, "STATIC", "Dry Out"},

@@ -20,9 +20,10 @@
 #include "host/startup.h"
 #include "platform/handles.h"
 #include "platform/resource_chain.h"
+#include "res/resource_ids.h"
 
 namespace {
-constexpr WORD kSettingsDialog = 32200;
+constexpr WORD kSettingsDialog = IDD_SETTINGS;
 
 std::string ProgramFolder()
 {

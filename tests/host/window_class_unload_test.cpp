@@ -7,10 +7,11 @@
 #include <memory>
 #include <string>
 
+#include "res/resource_ids.h"
 #include "support/plugin_library.h"
 
 namespace {
-constexpr int kGraph = 32215;
+constexpr int kGraph = IDC_RESPONSE_GRAPH;
 
 struct OwnedWindow {
     explicit OwnedWindow(HWND handle) : handle(handle) {}

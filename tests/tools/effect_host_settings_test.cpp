@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 
+#include "res/resource_ids.h"
 #include "support/effect_host_runner.h"
 #include "support/plugin_library.h"
 
@@ -88,7 +89,7 @@ std::string OpenedWith(const std::string& presetOptions, const std::string& fold
 // A paste into the edit commits at once, as typing does.
 void PasteCentre(HWND settings, const char* text)
 {
-    const HWND centreEdit = GetDlgItem(settings, 32214);
+    const HWND centreEdit = GetDlgItem(settings, IDC_CENTRE_EDIT);
     ASSERT_TRUE(centreEdit != nullptr);
     SendMessageA(centreEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
 }

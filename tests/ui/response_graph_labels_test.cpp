@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "dsp/chain.h"
+#include "res/resource_ids.h"
 #include "ui/response_computation.h"
 #include "ui/response_graph.h"
 
@@ -113,7 +114,7 @@ protected:
     {
         graph_ = std::make_unique<ResponseGraph>();
         graph_->SetCurve(&curve_);
-        EXPECT_TRUE(graph_->Create(parent_, RECT{0, 0, width, height}, 32215));
+        EXPECT_TRUE(graph_->Create(parent_, RECT{0, 0, width, height}, IDC_RESPONSE_GRAPH));
         graph_->Snapshot();
         return TextsOf(graph_->Picture());
     }

@@ -7,6 +7,7 @@
 
 #include "dsp/chain.h"
 #include "platform/gdi.h"
+#include "res/resource_ids.h"
 #include "ui/response_computation.h"
 #include "ui/response_graph.h"
 
@@ -128,7 +129,7 @@ protected:
     {
         graph_ = std::make_unique<ResponseGraph>();
         graph_->SetCurve(curve);
-        EXPECT_TRUE(graph_->Create(parent_, RECT{10, 10, 10 + width, 10 + height}, 32215));
+        EXPECT_TRUE(graph_->Create(parent_, RECT{10, 10, 10 + width, 10 + height}, IDC_RESPONSE_GRAPH));
         return *graph_;
     }
 

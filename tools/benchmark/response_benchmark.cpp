@@ -7,6 +7,7 @@
 #include <new>
 
 #include "dsp/chain.h"
+#include "res/resource_ids.h"
 #include "ui/response_computation.h"
 #include "ui/response_graph.h"
 
@@ -59,7 +60,7 @@ void RunResponseBenchmark()
     {
         ResponseGraph graph;
         graph.SetCurve(&curve);
-        if (parent && graph.Create(parent, RECT{0, 0, 230, 192}, 32215)) {
+        if (parent && graph.Create(parent, RECT{0, 0, 230, 192}, IDC_RESPONSE_GRAPH)) {
             const double paintMs = BestMilliseconds([&] {
                 graph.ResetView();
                 graph.Snapshot();

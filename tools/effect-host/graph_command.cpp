@@ -6,10 +6,11 @@
 #include "commands.h"
 #include "platform/gdi.h"
 #include "png_file.h"
+#include "res/resource_ids.h"
 #include "settings_record.h"
 
 namespace {
-constexpr int kGraphId = 32215;
+constexpr int kGraphId = IDC_RESPONSE_GRAPH;
 
 // A hidden top-level window for the settings window to live in: nothing is shown on screen.
 class HiddenParent {

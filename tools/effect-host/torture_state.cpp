@@ -9,6 +9,7 @@
 #include <cstring>
 #include <map>
 
+#include "res/resource_ids.h"
 #include "torture.h"
 #include "torture_support.h"
 #include "xml/xml_node.h"
@@ -240,7 +241,7 @@ std::string LevelLabel(const Plugin& plugin, double level)
     const HWND window = PLUGIN_EXPORT(plugin, CreateSettingsWindow)(parent, &record);
     char text[64] = "(no window)";
     if (window)
-        GetDlgItemTextA(window, 32205, text, sizeof text);
+        GetDlgItemTextA(window, IDC_LEVEL_LABEL, text, sizeof text);
     DestroyWindow(parent);
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))

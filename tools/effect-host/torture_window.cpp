@@ -10,12 +10,14 @@
 #include <cstring>
 #include <thread>
 
+#include "res/resource_ids.h"
 #include "torture.h"
 #include "torture_support.h"
 
 namespace {
-constexpr int kLevelSlider = 32203, kCentreSlider = 32212, kBandwidthSlider = 32213;
-constexpr int kCentreEdit = 32214, kGraph = 32215, kBandwidthEdit = 32216;
+constexpr int kLevelSlider = IDC_LEVEL_SLIDER, kCentreSlider = IDC_CENTRE_SLIDER;
+constexpr int kBandwidthSlider = IDC_BANDWIDTH_SLIDER, kCentreEdit = IDC_CENTRE_EDIT;
+constexpr int kGraph = IDC_RESPONSE_GRAPH, kBandwidthEdit = IDC_BANDWIDTH_EDIT;
 const char kFrameClass[] = "EffectHostTortureFrame";
 using CreateSettingsWindowFunction = decltype(&::CreateSettingsWindow);
 
