@@ -16,7 +16,7 @@
 namespace {
 constexpr int kLevelSlider = 32203, kCentreSlider = 32212, kBandwidthSlider = 32213;
 constexpr int kCentreEdit = 32214, kGraph = 32215, kBandwidthEdit = 32216;
-const char kFrameClass[] = "EffectHostTortureFrame";
+const char kFrameClass[] = "ValidatorHostFrame";
 using CreateSettingsWindowFunction = decltype(&::CreateSettingsWindow);
 
 // A host's frame window that records every change notification posted to it.
@@ -30,7 +30,7 @@ public:
         windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
         windowClass.lpszClassName = kFrameClass;
         RegisterClassA(&windowClass);
-        handle_ = CreateWindowExA(0, kFrameClass, "effect-host torture", WS_POPUP | WS_BORDER, 0, 0, 720, 300,
+        handle_ = CreateWindowExA(0, kFrameClass, "validator", WS_POPUP | WS_BORDER, 0, 0, 720, 300,
                                   nullptr, nullptr, windowClass.hInstance, this);
         if (!handle_)
             throw HostError("cannot create the host window");
