@@ -11,7 +11,7 @@
 
 #include "support/effect_host_runner.h"
 #include "support/plugin_library.h"
-#include "tools/effect-host/child_process.h"
+#include "tools/shared/child_process.h"
 
 namespace {
 const char kLanguageCaption[] = "Language Library Dialog";

@@ -5,7 +5,7 @@
 #include <stdexcept>
 
 #include "support/plugin_library.h"
-#include "tools/effect-host/child_process.h"
+#include "tools/shared/child_process.h"
 
 std::string EffectHostPath() { return ProgramFolder() + "effect-host.exe"; }
 

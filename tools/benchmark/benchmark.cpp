@@ -14,8 +14,7 @@
 #include <vector>
 
 #include "dsp/gain_pass.h"
-#include "host/plugin_api.h"
-#include "platform/handles.h"
+#include "plugin.h"
 
 namespace {
 
@@ -29,42 +28,27 @@ constexpr uint32_t kBandwidth = 400;
 constexpr double kLevel = 1.000015259254738;
 constexpr int kNoiseLength = 1 << 16;
 
-struct Plugin {
-    ModuleHandle module;
-    decltype(&::CopySettings) copySettings;
-    decltype(&::Free) free;
-    decltype(&::SetStreamCallBack) setStreamCallBack;
-    decltype(&::OpenStream) openStream;
-    decltype(&::ProcessStream) processStream;
-    decltype(&::CloseStream) closeStream;
+// The exports the benchmark calls, looked up once so that no lookup is timed.
+struct Exports {
+    Plugin library;  // the BandReject.dll beside the benchmark
+    decltype(&::CopySettings) copySettings = PLUGIN_EXPORT(library, CopySettings);
+    decltype(&::Free) free = PLUGIN_EXPORT(library, Free);
+    decltype(&::SetStreamCallBack) setStreamCallBack = PLUGIN_EXPORT(library, SetStreamCallBack);
+    decltype(&::OpenStream) openStream = PLUGIN_EXPORT(library, OpenStream);
+    decltype(&::ProcessStream) processStream = PLUGIN_EXPORT(library, ProcessStream);
+    decltype(&::CloseStream) closeStream = PLUGIN_EXPORT(library, CloseStream);
 };
 
-template <typename Function>
-void Resolve(HMODULE module, const char* name, Function& function)
+// Ends the program when the plug-in cannot be loaded or lacks an export.
+const Exports& LoadedPlugin()
 {
-    function = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-    if (!function) {
-        std::fprintf(stderr, "benchmark: BandReject.dll does not export %s\n", name);
+    try {
+        static const Exports plugin;
+        return plugin;
+    } catch (const HostError& error) {
+        std::fprintf(stderr, "benchmark: %s\n", error.what());
         std::exit(1);
     }
-}
-
-bool LoadPlugin(Plugin& plugin)
-{
-    char path[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path, length);
-    folder = folder.substr(0, folder.find_last_of("\\/") + 1);
-    plugin.module.Attach(LoadLibraryA((folder + "BandReject.dll").c_str()));
-    if (!plugin.module)
-        return false;
-    Resolve(plugin.module, "CopySettings", plugin.copySettings);
-    Resolve(plugin.module, "Free", plugin.free);
-    Resolve(plugin.module, "SetStreamCallBack", plugin.setStreamCallBack);
-    Resolve(plugin.module, "OpenStream", plugin.openStream);
-    Resolve(plugin.module, "ProcessStream", plugin.processStream);
-    Resolve(plugin.module, "CloseStream", plugin.closeStream);
-    return true;
 }
 
 // The host's side: fresh noise copied into every channel, as a host decoding a file would;
@@ -161,12 +145,12 @@ private:
 // An open stream of the plug-in with the benchmark's settings.
 class Stream {
 public:
-    Stream(const Plugin& plugin, uint16_t channels, NoiseSource& source)
+    Stream(const Exports& plugin, uint16_t channels, NoiseSource& source)
         : Stream(plugin, channels, kSampleRate, NoiseSource::Supply, &source)
     {
     }
     template <typename Source>
-    Stream(const Plugin& plugin, uint16_t channels, uint32_t rate, StreamCallBack supply, Source* source)
+    Stream(const Exports& plugin, uint16_t channels, uint32_t rate, StreamCallBack supply, Source* source)
         : plugin_(plugin)
     {
         EffectSettings settings{};
@@ -190,7 +174,7 @@ public:
     void Process(SampleBlock& block) { plugin_.processStream(&block, stream_); }
 
 private:
-    const Plugin& plugin_;
+    const Exports& plugin_;
     EffectSettings* stream_ = nullptr;
 };
 
@@ -208,7 +192,7 @@ double Rate(double seconds)
 }
 
 // Both sides over the same blocks, compared after every block.
-bool OutputsIdentical(const Plugin& plugin, uint16_t channels, const std::vector<float>& noise)
+bool OutputsIdentical(const Exports& plugin, uint16_t channels, const std::vector<float>& noise)
 {
     NoiseSource streamSource{noise}, referenceSource{noise};
     Stream stream(plugin, channels, streamSource);
@@ -232,7 +216,7 @@ struct Figures {
 };
 
 // The best of several alternating rounds of each, so both meet the same machine state.
-Figures Measure(const Plugin& plugin, uint16_t channels, const std::vector<float>& noise)
+Figures Measure(const Exports& plugin, uint16_t channels, const std::vector<float>& noise)
 {
     Figures figures;
     figures.identical = OutputsIdentical(plugin, channels, noise);
@@ -292,7 +276,7 @@ struct SilenceFigures {
 
 // 20 s of 2-channel blocks after an impulse, silent and then noisy: the mean cost of a block,
 // the best of three runs each, and any subnormal output sample.
-SilenceFigures MeasureSilence(const Plugin& plugin, uint32_t rate, const std::vector<float>& noise)
+SilenceFigures MeasureSilence(const Exports& plugin, uint32_t rate, const std::vector<float>& noise)
 {
     constexpr uint16_t kChannels = 2;
     const long blocks = (20L * rate + kHostBlock - 1) / kHostBlock;
@@ -348,11 +332,7 @@ void RunResponseBenchmark();
 
 int main()
 {
-    Plugin plugin;
-    if (!LoadPlugin(plugin)) {
-        std::fprintf(stderr, "benchmark: cannot load BandReject.dll\n");
-        return 1;
-    }
+    const Exports& plugin = LoadedPlugin();
     std::vector<float> noise(kNoiseLength);
     std::mt19937 random(1);
     std::uniform_real_distribution<float> amplitude(-1.0f, 1.0f);

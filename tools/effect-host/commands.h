@@ -2,6 +2,7 @@
 #pragma once
 
 #include "options.h"
+#include "starting_settings.h"
 
 int RunProcess(int argc, char** argv);
 int RunMakeHum(int argc, char** argv);
@@ -10,4 +11,3 @@ int RunGraph(int argc, char** argv);
 int RunInfo(int argc, char** argv);
 int RunPreset(int argc, char** argv);
 int RunSettings(int argc, char** argv);
-int RunTorture(int argc, char** argv);

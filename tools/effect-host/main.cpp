@@ -30,7 +30,6 @@ const Command kCommands[] = {
     {"settings", RunSettings,
      "settings [--preset-xml FILE | --preset-ini FILE --section NAME | --preset-reg KEY] [--cutoff HZ]"
      " [--bandwidth HZ] [--level PERCENT] [--screenshot FILE.png]"},
-    {"torture", RunTorture, "torture [--seed N] [--seeds K] [--quick] [--only GROUP]"},
 };
 
 void PrintUsage(FILE* out)
@@ -38,6 +37,7 @@ void PrintUsage(FILE* out)
     std::fprintf(out, "usage:\n");
     for (const Command& command : kCommands)
         std::fprintf(out, "  effect-host %s\n", command.usage);
+    std::fprintf(out, "Checks of the plug-in against misbehaving hosts: validator.exe, beside this program.\n");
 }
 }  // namespace
 

@@ -1,4 +1,4 @@
-// BandReject.dll as the reference host loads it: by name, from the host's own folder, with
+// BandReject.dll as the tools load it: by default from the running program's own folder, with
 // each export looked up when first needed.
 #pragma once
 
@@ -14,8 +14,10 @@ struct HostError : std::runtime_error {
 
 class Plugin {
 public:
-    // Throws HostError when the DLL cannot be loaded.
+    // The BandReject.dll beside the running program. Throws HostError when it cannot be loaded.
     Plugin();
+    // The library at path, made full first. Throws HostError when it cannot be loaded.
+    explicit Plugin(const std::string& path);
 
     // Throws HostError when the DLL lacks the export.
     template <typename Function>
@@ -37,3 +39,6 @@ private:
 
 // The folder of the running program, with a trailing backslash.
 std::string ProgramFolder();
+// The profile functions look for a bare file name in the Windows folder, and LoadLibrary for a
+// relative path along its search order: paths are made full.
+std::string FullPath(const std::string& path);

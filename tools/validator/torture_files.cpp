@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "options.h"
 #include "preset_xml.h"
 #include "torture.h"
 #include "torture_support.h"
@@ -166,10 +167,16 @@ std::string Value(const ChildRun& run, const char* name)
 // A library whose code leaves a trace when anything runs it: the start-up tests' fixture when it
 // was built beside this program, otherwise a copy of the plug-in itself (then only the module
 // list tells whether it was loaded as code).
-std::string PlantedLibrarySource()
+std::string PlantedLibrarySource(const Plugin& plugin)
 {
     const std::string trace = ProgramFolder() + "trace_language_fixture.dll";
-    return GetFileAttributesA(trace.c_str()) != INVALID_FILE_ATTRIBUTES ? trace : ProgramFolder() + "BandReject.dll";
+    return GetFileAttributesA(trace.c_str()) != INVALID_FILE_ATTRIBUTES ? trace : plugin.Path();
+}
+
+// One load in a probe process of its own, of the plug-in under test, in folder.
+ChildRun RunProbe(const Campaign& campaign, const std::string& probe, const std::string& folder)
+{
+    return RunSelf("\"" + campaign.Library().Path() + "\" --probe " + probe, folder, kTimeLimitMs);
 }
 
 struct Baseline {
@@ -204,7 +211,7 @@ bool WithinBounds(const ChildRun& run, const Baseline& baseline, double extraMeg
 
 void CheckLanguageFiles(Campaign& campaign)
 {
-    const std::string planted = PlantedLibrarySource();
+    const std::string planted = PlantedLibrarySource(campaign.Library());
     const bool traceable = planted.find("trace_language_fixture") != std::string::npos;
     std::vector<Document> documents =
         HostileDocuments("<Language", "Language", "Path=\"Planted.dll\"", "", campaign.Quick(),
@@ -214,7 +221,7 @@ void CheckLanguageFiles(Campaign& campaign)
     Baseline baseline;
     {
         const std::string folder = FolderFor("language", "baseline");
-        const ChildRun run = RunSelf("torture --probe startup", folder, kTimeLimitMs);
+        const ChildRun run = RunProbe(campaign, "startup", folder);
         baseline.megabytes = Number(run, "peak-memory-mb");
         baseline.ownCaption = Value(run, "caption");
         const bool loaded =
@@ -226,7 +233,7 @@ void CheckLanguageFiles(Campaign& campaign)
         const std::string folder = FolderFor("language", document.name);
         Place(folder, "Language.xml", document);
         CopyFileA(planted.c_str(), (folder + kPlanted).c_str(), FALSE);
-        const ChildRun run = RunSelf("torture --probe startup", folder, kTimeLimitMs);
+        const ChildRun run = RunProbe(campaign, "startup", folder);
         const std::string prefix = "hostile files: Language.xml " + document.name;
         campaign.Check(prefix + " loads in bounded time and memory", WithinBounds(run, baseline, 0),
                        Ending(run) + Cost(run, baseline));
@@ -248,7 +255,7 @@ void CheckLanguageFiles(Campaign& campaign)
         Place(folder, "Language.xml", document);
         CreateDirectoryA((folder + "sub").c_str(), nullptr);
         CopyFileA(planted.c_str(), (folder + kPlanted).c_str(), FALSE);
-        const ChildRun run = RunSelf("torture --probe startup", folder, kTimeLimitMs);
+        const ChildRun run = RunProbe(campaign, "startup", folder);
         const std::string prefix = "hostile files: Language.xml " + document.name;
         const bool switched = !traceable || Value(run, "caption") == kPlantedCaption;
         const bool passed = run.finished && Value(run, "loaded") == "1" && switched &&
@@ -269,7 +276,7 @@ void CheckPresetFiles(Campaign& campaign)
     {
         const std::string folder = FolderFor("preset", "baseline");
         WriteBytes(folder + "preset.xml", "<Preset><CutOffFreq Value=\"777\"/></Preset>");
-        const ChildRun run = RunSelf("torture --probe preset preset.xml", folder, kTimeLimitMs);
+        const ChildRun run = RunProbe(campaign, "preset --file preset.xml", folder);
         baseline.megabytes = Number(run, "peak-memory-mb");
         const bool loaded = Value(run, "centre") == "777";
         campaign.Check("hostile files: a plain preset file loads", loaded, loaded ? "" : run.output.substr(0, 200));
@@ -277,7 +284,7 @@ void CheckPresetFiles(Campaign& campaign)
     for (const Document& document : documents) {
         const std::string folder = FolderFor("preset", document.name);
         Place(folder, "preset.xml", document);
-        const ChildRun run = RunSelf("torture --probe preset preset.xml", folder, kTimeLimitMs);
+        const ChildRun run = RunProbe(campaign, "preset --file preset.xml", folder);
         const std::string prefix = "hostile files: preset " + document.name;
         // A large file may take memory in proportion to its size: its tree has to be held.
         const double extra = 32.0 * static_cast<double>(document.bytes.size()) / (1 << 20);
@@ -299,10 +306,10 @@ double PeakMemoryMegabytes()
     return static_cast<double>(counters.PeakWorkingSetSize) / (1 << 20);
 }
 
-int ProbeStartup()
+int ProbeStartup(const std::string& pluginPath)
 {
     const DWORD start = GetTickCount();
-    Plugin plugin;
+    Plugin plugin(pluginPath);
     std::printf("load-ms=%lu\nloaded=1\n", static_cast<unsigned long>(GetTickCount() - start));
     EffectSettings record{1.0, 1.0, 1000, 400, nullptr, nullptr, nullptr, 0};
     const HWND parent = CreateWindowExA(0, "Static", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
@@ -319,9 +326,9 @@ int ProbeStartup()
     return 0;
 }
 
-int ProbePreset(const std::string& file)
+int ProbePreset(const std::string& pluginPath, const std::string& file)
 {
-    Plugin plugin;
+    Plugin plugin(pluginPath);
     try {
         const SettingsRecord record = LoadPresetXml(plugin, file);
         std::printf("centre=%u\n", record->cutOffFreq);
@@ -339,12 +346,12 @@ void CheckHostileFiles(Campaign& campaign)
     CheckPresetFiles(campaign);
 }
 
-int RunFileProbe(const std::string& kind, const std::string& file)
+int RunFileProbe(const std::string& pluginPath, const std::string& kind, const std::string& file)
 {
     std::setvbuf(stdout, nullptr, _IONBF, 0);
     if (kind == "startup")
-        return ProbeStartup();
+        return ProbeStartup(pluginPath);
     if (kind == "preset")
-        return ProbePreset(file);
+        return ProbePreset(pluginPath, file);
     throw UsageError("--probe takes startup or preset");
 }

@@ -18,7 +18,7 @@ namespace {
 constexpr int kLevelSlider = IDC_LEVEL_SLIDER, kCentreSlider = IDC_CENTRE_SLIDER;
 constexpr int kBandwidthSlider = IDC_BANDWIDTH_SLIDER, kCentreEdit = IDC_CENTRE_EDIT;
 constexpr int kGraph = IDC_RESPONSE_GRAPH, kBandwidthEdit = IDC_BANDWIDTH_EDIT;
-const char kFrameClass[] = "EffectHostTortureFrame";
+const char kFrameClass[] = "ValidatorHostFrame";
 using CreateSettingsWindowFunction = decltype(&::CreateSettingsWindow);
 
 // A host's frame window that records every change notification posted to it.
@@ -32,7 +32,7 @@ public:
         windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
         windowClass.lpszClassName = kFrameClass;
         RegisterClassA(&windowClass);
-        handle_ = CreateWindowExA(0, kFrameClass, "effect-host torture", WS_POPUP | WS_BORDER, 0, 0, 720, 300,
+        handle_ = CreateWindowExA(0, kFrameClass, "validator", WS_POPUP | WS_BORDER, 0, 0, 720, 300,
                                   nullptr, nullptr, windowClass.hInstance, this);
         if (!handle_)
             throw HostError("cannot create the host window");

@@ -1,28 +1,11 @@
-#include "settings_record.h"
+#include "starting_settings.h"
 
 #include <cstdio>
-#include <utility>
 
 #include "preset_xml.h"
 
 const std::vector<std::string> kSettingsOptions = {"cutoff",     "bandwidth",  "level",  "preset-xml",
                                                    "preset-ini", "preset-reg", "section"};
-
-SettingsRecord::SettingsRecord(const Plugin& plugin, EffectSettings* record)
-    : free_(PLUGIN_EXPORT(plugin, Free)), record_(record)
-{
-}
-
-SettingsRecord::SettingsRecord(SettingsRecord&& other) noexcept
-    : free_(other.free_), record_(std::exchange(other.record_, nullptr))
-{
-}
-
-SettingsRecord::~SettingsRecord()
-{
-    if (record_)
-        free_(record_);
-}
 
 namespace {
 // Initialize with no store gives the plug-in's defaults; LoadPreset reads an INI section or a
@@ -61,13 +44,6 @@ SettingsRecord SourceSettings(const Plugin& plugin, const Options& options)
     return LoadedSettings(plugin, nullptr, nullptr, nullptr);
 }
 }  // namespace
-
-std::string FullPath(const std::string& path)
-{
-    char full[MAX_PATH];
-    const DWORD length = GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
-    return length > 0 && length < MAX_PATH ? std::string(full, length) : path;
-}
 
 SettingsRecord StartingSettings(const Plugin& plugin, const Options& options)
 {

@@ -1,5 +1,5 @@
-// effect-host torture: a seeded, bounded campaign that loads the plug-in as a host does and
-// checks how it holds up against misbehaving hosts, edge formats and hostile files.
+// The validator's torture campaign: a seeded, bounded campaign that loads the plug-in as a host
+// does and checks how it holds up against misbehaving hosts, edge formats and hostile files.
 #pragma once
 
 #include <cstdint>
@@ -43,6 +43,6 @@ void CheckWindowBesideStream(Campaign& campaign);
 void CheckStoredState(Campaign& campaign);
 void CheckHostileFiles(Campaign& campaign);
 
-// The child side of CheckHostileFiles: one start-up or preset load in a process of its own,
-// reported as name=value lines. Returns the exit code.
-int RunFileProbe(const std::string& kind, const std::string& file);
+// The child side of CheckHostileFiles: one start-up or preset load of the plug-in at pluginPath
+// in a process of its own, reported as name=value lines. Returns the exit code.
+int RunFileProbe(const std::string& pluginPath, const std::string& kind, const std::string& file);

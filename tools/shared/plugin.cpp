@@ -8,7 +8,16 @@ std::string ProgramFolder()
     return folder.substr(0, folder.find_last_of("\\/") + 1);
 }
 
-Plugin::Plugin() : path_(ProgramFolder() + "BandReject.dll")
+Plugin::Plugin() : Plugin(ProgramFolder() + "BandReject.dll") {}
+
+std::string FullPath(const std::string& path)
+{
+    char full[MAX_PATH];
+    const DWORD length = GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
+    return length > 0 && length < MAX_PATH ? std::string(full, length) : path;
+}
+
+Plugin::Plugin(const std::string& path) : path_(FullPath(path))
 {
     module_.Attach(LoadLibraryA(path_.c_str()));
     if (!module_)

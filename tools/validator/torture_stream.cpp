@@ -110,7 +110,7 @@ void PumpMessages()
 // not take the edit.
 bool SettingsWindowKeeps(const Plugin& plugin, const std::function<bool()>& unchanged)
 {
-    const HWND parent = CreateWindowExA(0, "Static", "effect-host torture", WS_POPUP | WS_BORDER, 0, 0, 720, 300,
+    const HWND parent = CreateWindowExA(0, "Static", "validator", WS_POPUP | WS_BORDER, 0, 0, 720, 300,
                                         nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     if (!parent)
         throw HostError("cannot create the host window");

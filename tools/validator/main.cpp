@@ -1,15 +1,20 @@
-// effect-host torture [--seed N] [--seeds K] [--quick] [--only GROUP]
-// (effect-host torture --probe startup|preset [FILE] is one hostile-file load, run by the campaign.)
+// validator [PLUGIN.dll] [--seed N] [--seeds K] [--quick] [--only GROUP]
+// (validator PLUGIN.dll --probe startup|preset [--file FILE] is one hostile-file load, run by the campaign.)
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <cstring>
 #include <iterator>
 
-#include "commands.h"
+#include <objbase.h>
+
+#include "options.h"
 #include "torture.h"
 #include "torture_support.h"
 
 namespace {
+const char kUsage[] = "validator [PLUGIN.dll] [--seed N] [--seeds K] [--quick] [--only GROUP]";
+
 const struct {
     const char* name;
     void (*run)(Campaign&);
@@ -43,13 +48,17 @@ bool Campaign::Check(const std::string& name, bool passed, const std::string& de
     return passed;
 }
 
-int RunTorture(int argc, char** argv)
+namespace {
+int Validate(int argc, char** argv)
 {
     Options options(argc, argv, {"quick"});
+    const auto& positional = options.Positional();
+    if (positional.size() > 1)
+        throw UsageError("give at most one plug-in");
+    const std::string path = positional.empty() ? ProgramFolder() + "BandReject.dll" : positional[0];
     if (options.Has("probe")) {
-        options.Allow({"probe"});
-        const auto& files = options.Positional();
-        return RunFileProbe(options.Text("probe"), files.empty() ? "" : files[0]);
+        options.Allow({"probe", "file"});
+        return RunFileProbe(path, options.Text("probe"), options.Text("file"));
     }
     options.Allow({"seed", "seeds", "quick", "only"});
     const std::string only = options.Text("only");
@@ -58,7 +67,8 @@ int RunTorture(int argc, char** argv)
         throw UsageError("--only takes the name of a group of checks, not '" + only + "'");
     const uint32_t firstSeed = options.Unsigned("seed", 1);
     const uint32_t seeds = options.Unsigned("seeds", 1);
-    Plugin plugin;
+    Plugin plugin(path);
+    std::printf("plug-in %s\n", plugin.Path().c_str());
     int passed = 0, failed = 0;
     for (uint32_t seed = firstSeed; seed < firstSeed + seeds; ++seed) {
         std::printf("seed %u\n", seed);
@@ -72,4 +82,28 @@ int RunTorture(int argc, char** argv)
     RemoveScratchFolders();
     std::printf("%d passed, %d failed\n", passed, failed);
     return failed ? 1 : 0;
+}
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    // As any host does before it loads a plug-in.
+    CoInitialize(nullptr);
+    if (argc == 2 && (!std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "help"))) {
+        std::printf("usage: %s\ngroups:", kUsage);
+        for (const auto& group : kGroups)
+            std::printf(" %s", group.name);
+        std::printf("\n");
+        return 0;
+    }
+    try {
+        return Validate(argc - 1, argv + 1);
+    } catch (const UsageError& error) {
+        std::fprintf(stderr, "validator: %s\nusage: %s\n", error.what(), kUsage);
+        return 2;
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "validator: error: %s\n", error.what());
+        return 1;
+    }
 }
