@@ -92,12 +92,7 @@ int Decade(int exponent)
     return static_cast<int>(std::min(std::pow(10.0, exponent), 2147483647.0));
 }
 
-// The client size in hundredths of a millimetre of reference, so the picture plays back 1:1.
-RECT PictureFrame(HDC reference, int width, int height)
-{
-    return RECT{0, 0, MulDiv(width, GetDeviceCaps(reference, HORZSIZE) * 100, GetDeviceCaps(reference, HORZRES)),
-                MulDiv(height, GetDeviceCaps(reference, VERTSIZE) * 100, GetDeviceCaps(reference, VERTRES))};
-}
+bool operator==(const SIZEL& a, const SIZEL& b) { return a.cx == b.cx && a.cy == b.cy; }
 }  // namespace
 
 bool ResponseGraph::Create(HWND parent, const RECT& rect, int id)
@@ -135,23 +130,46 @@ void ResponseGraph::Paint(HDC reference, HDC target)
     picture_.Reset();
     const SIZE size = ClientSize();
     const int w = size.cx, h = size.cy;
-    if (w <= 0 || h <= 0)
-        return;
-    const RECT frame = PictureFrame(reference, w, h);
-    MetafileDC recorder(reference, &frame);
-    MemoryDC memory(CreateCompatibleDC(reference));
     // One pixel wider and higher than the client, so the copy at (-1, -1) covers every pixel.
-    Bitmap offscreen(CreateCompatibleBitmap(reference, w + 1, h + 1));
-    if (!recorder || !memory || !offscreen)
+    if (w <= 0 || h <= 0 || !offscreen_.Fit(reference, w + 1, h + 1))
+        return;
+    // The frame needs the reference device's size, which every picture's header holds: taking
+    // it from the last picture saves asking the device (costly on some systems). The first
+    // paint, or one after a change of display, records again with the size it has just learnt.
+    RecordPicture(reference, w, h);
+    if (picture_ && LearnDevice())
+        RecordPicture(reference, w, h);
+    if (!picture_)
+        return;
+
+    PatBlt(offscreen_, 0, 0, w + 1, h + 1, WHITENESS);
+    const RECT client{0, 0, w, h};
+    PlayEnhMetaFile(offscreen_, picture_, &client);
+    BitBlt(target, -1, -1, w + 1, h + 1, offscreen_, 0, 0, SRCCOPY);
+}
+
+bool ResponseGraph::LearnDevice()
+{
+    ENHMETAHEADER header{};
+    if (!GetEnhMetaFileHeader(picture_, sizeof header, &header) ||
+        (header.szlDevice == devicePixels_ && header.szlMillimeters == deviceMillimetres_))
+        return false;
+    devicePixels_ = header.szlDevice;
+    deviceMillimetres_ = header.szlMillimeters;
+    return true;
+}
+
+void ResponseGraph::RecordPicture(HDC reference, int w, int h)
+{
+    // The client size in hundredths of a millimetre of the device, so the picture plays back 1:1.
+    const bool known = devicePixels_.cx > 0 && devicePixels_.cy > 0;
+    const RECT frame{0, 0, known ? MulDiv(w, deviceMillimetres_.cx * 100, devicePixels_.cx) : 0,
+                     known ? MulDiv(h, deviceMillimetres_.cy * 100, devicePixels_.cy) : 0};
+    MetafileDC recorder(reference, known ? &frame : nullptr);
+    if (!recorder)
         return;
     Record(recorder, w, h);
     picture_.Attach(recorder.Close());
-
-    SelectionGuard selected(memory, offscreen);
-    PatBlt(memory, 0, 0, w + 1, h + 1, WHITENESS);
-    const RECT client{0, 0, w, h};
-    PlayEnhMetaFile(memory, picture_, &client);
-    BitBlt(target, -1, -1, w + 1, h + 1, memory, 0, 0, SRCCOPY);
 }
 
 void ResponseGraph::Record(HDC dc, int w, int h)

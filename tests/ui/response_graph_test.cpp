@@ -329,6 +329,21 @@ TEST_F(ResponseGraphTest, TheWindowShowsWhatItsEraseHandlerPainted)
     ExpectCurveDrawnInsidePlotAreaOnly(shown, graph.Layout(), curve_);
 }
 
+TEST_F(ResponseGraphTest, AResizedGraphPaintsAsAFreshOneOfItsNewSize)
+{
+    // The off-screen surface and the picture's frame carried from paint to paint follow the size.
+    Measure(1.0, 1000, 400);
+    std::vector<Pixels> fresh;
+    for (const SIZE size : {SIZE{230, 192}, SIZE{kWidth, kHeight}})
+        fresh.emplace_back(MakeGraph(size.cx, size.cy, &curve_).Snapshot());
+    ResponseGraph& graph = MakeGraph(160, 120, &curve_);
+    graph.Snapshot();
+    SetWindowPos(graph.Handle(), nullptr, 0, 0, 230, 192, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_TRUE(Pixels(graph.Snapshot()) == fresh[0]);
+    SetWindowPos(graph.Handle(), nullptr, 0, 0, kWidth, kHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_TRUE(Pixels(graph.Snapshot()) == fresh[1]);
+}
+
 TEST_F(ResponseGraphTest, PaintingLeaksNoGdiObject)
 {
     Measure(1.0, 1000, 400);
