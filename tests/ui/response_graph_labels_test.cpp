@@ -117,7 +117,7 @@ protected:
         settings.dryOut = level;
         settings.cutOffFreq = 1000;
         settings.bandWidth = 400;
-        ComputeResponse(settings, preview_, curve_);
+        MeasureResponse(settings, preview_, curve_);
     }
 
     // The texts of one paint of a fresh graph of the given size; shown_ holds what it showed.

@@ -71,7 +71,7 @@ protected:
         settings.dryOut = level;
         settings.cutOffFreq = centre;
         settings.bandWidth = bandwidth;
-        ComputeResponse(settings, preview_, curve_);
+        MeasureResponse(settings, preview_, curve_);
     }
 
     void Send(UINT message, int x, int y, WPARAM keys = 0)

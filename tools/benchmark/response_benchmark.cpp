@@ -41,7 +41,7 @@ CommitTimes MeasureCommits(const EffectSettings& settings, EffectSettings& previ
     for (int n = 0; n < kCommits; ++n) {
         LARGE_INTEGER start, computed, painted;
         QueryPerformanceCounter(&start);
-        ComputeResponse(settings, preview, curve);
+        MeasureResponse(settings, preview, curve);
         QueryPerformanceCounter(&computed);
         graph.ResetView();
         graph.Snapshot();
@@ -66,7 +66,7 @@ void RunResponseBenchmark()
     ResponseCurve curve;
     LARGE_INTEGER start, end;
     QueryPerformanceCounter(&start);
-    ComputeResponse(settings, preview, curve);
+    MeasureResponse(settings, preview, curve);
     QueryPerformanceCounter(&end);
     std::printf("response computation (101 tones x 4000 samples): first %.2f ms (makes the tones)\n",
                 Milliseconds(start, end));
