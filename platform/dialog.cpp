@@ -1,5 +1,6 @@
 #include "platform/dialog.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <new>
 #include <vector>
@@ -65,7 +66,7 @@ std::vector<DWORD> PromptTemplate(const std::string& caption)
     constexpr WORD kButtonAtom = 0x0080;
     constexpr WORD kStaticAtom = 0x0082;
     TemplateWriter writer;
-    writer.Dword(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT | DS_CENTER);
+    writer.Dword(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT);
     writer.Dword(0);
     writer.Word(2);
     for (short value : {0, 0, 180, 52})
@@ -78,6 +79,26 @@ std::vector<DWORD> PromptTemplate(const std::string& caption)
     writer.Item(WS_CHILD | WS_VISIBLE | SS_LEFT, 7, 7, 166, 18, kPromptTextId, kStaticAtom, "");
     writer.Item(WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 65, 31, 50, 14, IDOK, kButtonAtom, "OK");
     return writer.Finish();
+}
+
+// Moves window to the middle of over, then as little as keeps it on the work area of over's
+// monitor (the top left corner wins where it is larger than that area).
+void CentreOver(HWND window, HWND over)
+{
+    RECT own{}, target{};
+    if (!GetWindowRect(window, &own) || !GetWindowRect(over, &target))
+        return;
+    const LONG width = own.right - own.left, height = own.bottom - own.top;
+    LONG x = target.left + (target.right - target.left - width) / 2;
+    LONG y = target.top + (target.bottom - target.top - height) / 2;
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (GetMonitorInfoA(MonitorFromWindow(over, MONITOR_DEFAULTTONEAREST), &monitor)) {
+        const RECT& work = monitor.rcWork;
+        x = std::max(work.left, std::min(x, work.right - width));
+        y = std::max(work.top, std::min(y, work.bottom - height));
+    }
+    SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 }  // namespace
 
@@ -238,6 +259,8 @@ void Dialog::ShowPrompt(const std::string& text)
             return;
     }
     SetDlgItemTextA(prompt_, kPromptTextId, text.c_str());
+    // Over the window whose field it is about, wherever that window has been moved since.
+    CentreOver(prompt_, handle_);
     ShowWindow(prompt_, SW_SHOWNOACTIVATE);
     MessageBeep(MB_ICONEXCLAMATION);
 }

@@ -90,6 +90,51 @@ private:
     HGDIOBJ previous_;
 };
 
+// An off-screen surface kept for repeated painting, as CMemoryDC keeps one: a memory DC with a
+// bitmap compatible with a reference DC selected into it, remade only when the size changes.
+// The bitmap is deselected before either is deleted.
+class OffscreenSurface {
+public:
+    OffscreenSurface() = default;
+    ~OffscreenSurface() { Release(); }
+    OffscreenSurface(const OffscreenSurface&) = delete;
+    OffscreenSurface& operator=(const OffscreenSurface&) = delete;
+
+    // Ready at width x height; false when it cannot be made.
+    bool Fit(HDC reference, int width, int height)
+    {
+        if (dc_ && size_.cx == width && size_.cy == height)
+            return true;
+        Release();
+        MemoryDC dc(CreateCompatibleDC(reference));
+        Bitmap bitmap(CreateCompatibleBitmap(reference, width, height));
+        if (!dc || !bitmap)
+            return false;
+        previous_ = SelectObject(dc, bitmap);
+        dc_ = std::move(dc);
+        bitmap_ = std::move(bitmap);
+        size_ = SIZE{width, height};
+        return true;
+    }
+    operator HDC() const { return dc_; }
+
+private:
+    void Release()
+    {
+        if (dc_ && previous_ && previous_ != HGDI_ERROR)
+            SelectObject(dc_, previous_);
+        previous_ = nullptr;
+        bitmap_.Reset();
+        dc_.Reset();
+        size_ = SIZE{};
+    }
+
+    MemoryDC dc_;
+    Bitmap bitmap_;
+    HGDIOBJ previous_ = nullptr;
+    SIZE size_{};
+};
+
 // Saves the DC's whole state (clip region included) and restores it when the guard ends.
 class SavedDCState {
 public:

@@ -68,7 +68,7 @@ double Peak(const float* samples)
 }
 }  // namespace
 
-void ComputeResponse(const EffectSettings& settings, EffectSettings& previewChain, ResponseCurve& curve)
+void MeasureResponse(const EffectSettings& settings, EffectSettings& previewChain, ResponseCurve& curve)
 {
     const TestTones& tones = Tones();
     SampleBuffers buffers;

@@ -9,4 +9,4 @@
 // prepares them for one channel at 44100 Hz (which clears the filter's history once) and
 // replaces curve with one point per tone: x = log10(Hz) + 1, y = 4 log10(peak + 0.00001),
 // the peak taken over samples 2205..3999 of each 4000-sample tone. Touches no window.
-void ComputeResponse(const EffectSettings& settings, EffectSettings& previewChain, ResponseCurve& curve);
+void MeasureResponse(const EffectSettings& settings, EffectSettings& previewChain, ResponseCurve& curve);

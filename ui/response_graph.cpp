@@ -27,11 +27,63 @@ void Line(HDC dc, int x0, int y0, int x1, int y1)
     LineTo(dc, x1, y1);
 }
 
-void Label(HDC dc, int value, RECT box, UINT format)
-{
+// The face the labels have always asked for, misspelt: the font mapper stands in for it, and
+// labels keep the look they had. Width 0 is the face's own.
+Font LabelFont(LONG width) { return MakeFont("MS Sana Serif", 14, width, FW_NORMAL); }
+
+struct LabelText {
+    explicit LabelText(int value) : length(std::snprintf(text, sizeof text, "%d", value)) {}
     char text[16];
-    const int length = std::snprintf(text, sizeof text, "%d", value);
-    DrawTextA(dc, text, length, &box, format);
+    int length;
+};
+
+int TextWidth(HDC dc, const LabelText& label)
+{
+    SIZE extent{};
+    GetTextExtentPoint32A(dc, label.text, label.length, &extent);
+    return extent.cx;
+}
+
+void DrawLabel(HDC dc, const LabelText& label, RECT box, UINT format)
+{
+    DrawTextA(dc, label.text, label.length, &box, format);
+}
+
+// The widest narrowing of the label font selected in dc in which label takes at most room
+// pixels; null when it would need less than half the face's average width, too thin to read.
+Font NarrowLabelFont(HDC dc, const LabelText& label, int room)
+{
+    TEXTMETRICA metrics{};
+    const int natural = TextWidth(dc, label);
+    if (!GetTextMetricsA(dc, &metrics) || natural <= 0)
+        return Font();
+    const LONG thinnest = std::max<LONG>(1, (metrics.tmAveCharWidth + 1) / 2);
+    for (LONG width = metrics.tmAveCharWidth * room / natural; width >= thinnest; --width) {
+        Font narrow = LabelFont(width);
+        SelectionGuard trial(dc, narrow);
+        if (TextWidth(dc, label) <= room)
+            return narrow;
+    }
+    return Font();
+}
+
+// Right-aligned beside the line at y, whole: in the label font when it fits between the frame
+// and the tick marks, else in a narrower width of it, else not at all (false).
+bool DrawYLabel(HDC dc, int value, int y)
+{
+    const LabelText label(value);
+    const RECT box{0, y - 7, kYLabelRight, y + 5};
+    constexpr int room = kYLabelRight - kYLabelLeft;
+    if (TextWidth(dc, label) <= room) {
+        DrawLabel(dc, label, box, DT_RIGHT | DT_VCENTER);
+        return true;
+    }
+    const Font narrow = NarrowLabelFont(dc, label, room);
+    if (!narrow)
+        return false;
+    SelectionGuard font(dc, narrow);
+    DrawLabel(dc, label, box, DT_RIGHT | DT_VCENTER);
+    return true;
 }
 
 // 10^exponent as the x labels show it; beyond 32 bits it stays at the largest value.
@@ -40,12 +92,7 @@ int Decade(int exponent)
     return static_cast<int>(std::min(std::pow(10.0, exponent), 2147483647.0));
 }
 
-// The client size in hundredths of a millimetre of reference, so the picture plays back 1:1.
-RECT PictureFrame(HDC reference, int width, int height)
-{
-    return RECT{0, 0, MulDiv(width, GetDeviceCaps(reference, HORZSIZE) * 100, GetDeviceCaps(reference, HORZRES)),
-                MulDiv(height, GetDeviceCaps(reference, VERTSIZE) * 100, GetDeviceCaps(reference, VERTRES))};
-}
+bool operator==(const SIZEL& a, const SIZEL& b) { return a.cx == b.cx && a.cy == b.cy; }
 }  // namespace
 
 bool ResponseGraph::Create(HWND parent, const RECT& rect, int id)
@@ -83,23 +130,46 @@ void ResponseGraph::Paint(HDC reference, HDC target)
     picture_.Reset();
     const SIZE size = ClientSize();
     const int w = size.cx, h = size.cy;
-    if (w <= 0 || h <= 0)
-        return;
-    const RECT frame = PictureFrame(reference, w, h);
-    MetafileDC recorder(reference, &frame);
-    MemoryDC memory(CreateCompatibleDC(reference));
     // One pixel wider and higher than the client, so the copy at (-1, -1) covers every pixel.
-    Bitmap offscreen(CreateCompatibleBitmap(reference, w + 1, h + 1));
-    if (!recorder || !memory || !offscreen)
+    if (w <= 0 || h <= 0 || !offscreen_.Fit(reference, w + 1, h + 1))
+        return;
+    // The frame needs the reference device's size, which every picture's header holds: taking
+    // it from the last picture saves asking the device (costly on some systems). The first
+    // paint, or one after a change of display, records again with the size it has just learnt.
+    RecordPicture(reference, w, h);
+    if (picture_ && LearnDevice())
+        RecordPicture(reference, w, h);
+    if (!picture_)
+        return;
+
+    PatBlt(offscreen_, 0, 0, w + 1, h + 1, WHITENESS);
+    const RECT client{0, 0, w, h};
+    PlayEnhMetaFile(offscreen_, picture_, &client);
+    BitBlt(target, -1, -1, w + 1, h + 1, offscreen_, 0, 0, SRCCOPY);
+}
+
+bool ResponseGraph::LearnDevice()
+{
+    ENHMETAHEADER header{};
+    if (!GetEnhMetaFileHeader(picture_, sizeof header, &header) ||
+        (header.szlDevice == devicePixels_ && header.szlMillimeters == deviceMillimetres_))
+        return false;
+    devicePixels_ = header.szlDevice;
+    deviceMillimetres_ = header.szlMillimeters;
+    return true;
+}
+
+void ResponseGraph::RecordPicture(HDC reference, int w, int h)
+{
+    // The client size in hundredths of a millimetre of the device, so the picture plays back 1:1.
+    const bool known = devicePixels_.cx > 0 && devicePixels_.cy > 0;
+    const RECT frame{0, 0, known ? MulDiv(w, deviceMillimetres_.cx * 100, devicePixels_.cx) : 0,
+                     known ? MulDiv(h, deviceMillimetres_.cy * 100, devicePixels_.cy) : 0};
+    MetafileDC recorder(reference, known ? &frame : nullptr);
+    if (!recorder)
         return;
     Record(recorder, w, h);
     picture_.Attach(recorder.Close());
-
-    SelectionGuard selected(memory, offscreen);
-    PatBlt(memory, 0, 0, w + 1, h + 1, WHITENESS);
-    const RECT client{0, 0, w, h};
-    PlayEnhMetaFile(memory, picture_, &client);
-    BitBlt(target, -1, -1, w + 1, h + 1, memory, 0, 0, SRCCOPY);
 }
 
 void ResponseGraph::Record(HDC dc, int w, int h)
@@ -156,17 +226,27 @@ void ResponseGraph::DrawGrid(HDC dc, const GraphLayout& grid)
 {
     const int w = grid.width, h = grid.height;
     SelectionGuard tickPen(dc, GetStockObject(BLACK_PEN));
-    // The face the labels have always asked for, misspelt: the font mapper stands in for it, and
-    // labels keep the look they had.
-    const Font labelFont = MakeFont("MS Sana Serif", 14, 0, FW_NORMAL);
+    const Font labelFont = LabelFont(0);
     SelectionGuard font(dc, labelFont);
     const Pen gridPen(CreatePen(PS_SOLID, 1, kGridColour));
 
+    // Labels are written on their own white background, so one that touched another, an axis
+    // or the frame would wipe part of it out: each is measured and written whole or skipped.
+    int nextLabelLeft = grid.XLabelsLeft();
     bool labelX = true;
     for (int k = 1; grid.XPixel(grid.range.xMin + k) <= w - 52; ++k) {
         const int x = grid.XPixel(grid.range.xMin + k);
-        if (labelX)
-            Label(dc, Decade(grid.range.xMin + k - 1), RECT{x - 30, h - 18, x + 30, h + 2}, DT_CENTER);
+        if (labelX) {
+            const LabelText label(Decade(grid.range.xMin + k - 1));
+            const int width = TextWidth(dc, label);
+            // Where DT_CENTER puts it under the line, in a box wide enough that nothing is cut off.
+            const int left = x - (width + 1) / 2;
+            const int half = std::max(30, (width + 1) / 2);
+            if (left >= nextLabelLeft && left + width <= grid.XLabelsRight()) {
+                DrawLabel(dc, label, RECT{x - half, h - 18, x + half, h + 2}, DT_CENTER);
+                nextLabelLeft = left + width + kLabelGap;
+            }
+        }
         if (grid.xScale < 20)
             labelX = !labelX;
         Line(dc, x, h - 19, x, h - 27);
@@ -179,10 +259,9 @@ void ResponseGraph::DrawGrid(HDC dc, const GraphLayout& grid)
     bool labelY = true;
     for (int k = 1; grid.YPixel(grid.range.yMin + k) > 34; ++k) {
         const int y = grid.YPixel(grid.range.yMin + k);
-        if (labelY && std::abs(y - 7 - lastLabelTop) >= 12) {
-            Label(dc, 5 * (grid.range.yMin + k), RECT{0, y - 7, 25, y + 5}, DT_RIGHT | DT_VCENTER);
+        if (labelY && std::abs(y - 7 - lastLabelTop) >= 12 && grid.YLabelClearsXAxis(y) &&
+            DrawYLabel(dc, 5 * (grid.range.yMin + k), y))
             lastLabelTop = y - 7;
-        }
         if (grid.yScale < 15)
             labelY = !labelY;
         Line(dc, 26, y, 34, y);

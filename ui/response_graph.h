@@ -50,6 +50,10 @@ private:
 
     // Draws the whole picture on target, with reference for the metafile and the bitmap.
     void Paint(HDC reference, HDC target);
+    // A fresh picture of the whole graph; null when it cannot be recorded.
+    void RecordPicture(HDC reference, int width, int height);
+    // Takes the device size from the picture's header; true when it differs from the one used.
+    bool LearnDevice();
     void Record(HDC dc, int width, int height);
     void DrawGrid(HDC dc, const GraphLayout& grid);
     void DrawCurve(HDC dc);
@@ -62,4 +66,7 @@ private:
     bool dragging_ = false;
     const ResponseCurve* curve_ = nullptr;
     EnhMetafile picture_;
+    // The reference device's size as the last picture recorded it; zero before the first.
+    SIZEL devicePixels_{}, deviceMillimetres_{};
+    OffscreenSurface offscreen_;
 };

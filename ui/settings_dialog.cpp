@@ -30,16 +30,10 @@ int LevelToPosition(double level)
     return kLevelMaxPos - static_cast<int>(percent);
 }
 
-uint32_t PositionToCentre(int position) { return static_cast<uint32_t>(kCentreMinPos + kCentreMaxPos - position); }
-int CentreToPosition(uint32_t hz) { return static_cast<int>(static_cast<uint32_t>(kCentreMinPos + kCentreMaxPos) - hz); }
-uint32_t PositionToBandwidth(int position)
-{
-    return static_cast<uint32_t>(kBandwidthMinPos + kBandwidthMaxPos - position);
-}
-int BandwidthToPosition(uint32_t hz)
-{
-    return static_cast<int>(static_cast<uint32_t>(kBandwidthMinPos + kBandwidthMaxPos) - hz);
-}
+uint32_t PositionToCentre(int position) { return kCentreRange.FromPosition(position); }
+int CentreToPosition(uint32_t hz) { return kCentreRange.ToPosition(hz); }
+uint32_t PositionToBandwidth(int position) { return kBandwidthRange.FromPosition(position); }
+int BandwidthToPosition(uint32_t hz) { return kBandwidthRange.ToPosition(hz); }
 
 double PercentToDb(double percent)
 {
@@ -70,6 +64,8 @@ std::string LevelLabelText(int percent)
 }
 
 SettingsDialog::SettingsDialog()
+    : centre_(IDC_CENTRE_EDIT, IDC_CENTRE_SLIDER, kCentreRange),
+      bandwidth_(IDC_BANDWIDTH_EDIT, IDC_BANDWIDTH_SLIDER, kBandwidthRange)
 {
     // Out of memory leaves the preview without nodes; the graph then stays empty.
     BuildChain(&previewChain_);
@@ -97,10 +93,8 @@ void SettingsDialog::LoadFromRecord()
     if (!settings_)
         return;
     levelPos_ = LevelToPosition(settings_->dryOut);
-    centrePos_ = CentreToPosition(settings_->cutOffFreq);
-    centreHz_ = settings_->cutOffFreq;
-    bandwidthHz_ = settings_->bandWidth;
-    bandwidthPos_ = BandwidthToPosition(settings_->bandWidth);
+    centre_.Load(settings_->cutOffFreq);
+    bandwidth_.Load(settings_->bandWidth);
 }
 
 void SettingsDialog::StoreToRecord()
@@ -108,8 +102,8 @@ void SettingsDialog::StoreToRecord()
     if (!settings_)
         return;
     settings_->dryOut = PositionToLevel(levelPos_);
-    settings_->cutOffFreq = PositionToCentre(centrePos_);
-    settings_->bandWidth = PositionToBandwidth(bandwidthPos_);
+    settings_->cutOffFreq = centre_.Value();
+    settings_->bandWidth = bandwidth_.Value();
     NotifyHost();
 }
 
@@ -121,15 +115,15 @@ void SettingsDialog::NotifyHost() const
 void SettingsDialog::RefreshTexts()
 {
     levelText_ = LevelLabelText(kLevelMaxPos - levelPos_);
-    centreHz_ = PositionToCentre(centrePos_);
-    bandwidthHz_ = PositionToBandwidth(bandwidthPos_);
+    centre_.FollowSlider();
+    bandwidth_.FollowSlider();
 }
 
 void SettingsDialog::ComputeResponse()
 {
     if (!settings_ || !previewChain_.headNode)
         return;
-    ::ComputeResponse(*settings_, previewChain_, curve_);
+    MeasureResponse(*settings_, previewChain_, curve_);
     if (graph_.Handle()) {
         graph_.ResetView();
         InvalidateRect(graph_.Handle(), nullptr, TRUE);
@@ -140,8 +134,8 @@ bool SettingsDialog::OnInitDialog()
 {
     Dialog::OnInitDialog();
     levelSlider_.SetRange(kLevelMinPos, kLevelMaxPos, false);
-    centreSlider_.SetRange(kCentreMinPos, kCentreMaxPos, true);
-    bandwidthSlider_.SetRange(kBandwidthMinPos, kBandwidthMaxPos, true);
+    centre_.SetSliderRange();
+    bandwidth_.SetSliderRange();
     UpdateData(false);
     graph_.SetCurve(&curve_);
     RECT rect = kGraphRect;
@@ -169,31 +163,24 @@ void SettingsDialog::AttachStaticTexts()
 
 void SettingsDialog::DoDataExchange(DataExchange& exchange)
 {
-    exchange.Control(IDC_CENTRE_EDIT, centreEdit_);
-    exchange.Control(IDC_BANDWIDTH_EDIT, bandwidthEdit_);
-    exchange.Control(IDC_BANDWIDTH_SLIDER, bandwidthSlider_);
-    exchange.Control(IDC_CENTRE_SLIDER, centreSlider_);
+    centre_.AttachEdit(exchange);
+    bandwidth_.AttachEdit(exchange);
+    bandwidth_.AttachSlider(exchange);
+    centre_.AttachSlider(exchange);
     exchange.Control(IDC_LEVEL_SLIDER, levelSlider_);
     exchange.SliderPosition(IDC_LEVEL_SLIDER, levelPos_);
     exchange.Text(IDC_LEVEL_LABEL, levelText_);
-    exchange.SliderPosition(IDC_CENTRE_SLIDER, centrePos_);
-    exchange.Unsigned(IDC_CENTRE_EDIT, centreHz_);
-    exchange.Range(centreHz_, kCentreMinHz, kCentreMaxHz);
-    exchange.SliderPosition(IDC_BANDWIDTH_SLIDER, bandwidthPos_);
-    exchange.Unsigned(IDC_BANDWIDTH_EDIT, bandwidthHz_);
-    exchange.Range(bandwidthHz_, kBandwidthMinHz, kBandwidthMaxHz);
+    centre_.Exchange(exchange);
+    bandwidth_.Exchange(exchange);
 }
 
 void SettingsDialog::OnCommand(int id, int code, HWND)
 {
-    if (id == IDC_CENTRE_EDIT && code == EN_CHANGE)
-        OnCentreChanged();
-    else if (id == IDC_BANDWIDTH_EDIT && code == EN_CHANGE)
-        OnBandwidthChanged();
-    else if (id == IDC_BANDWIDTH_EDIT && code == EN_KILLFOCUS)
-        OnBandwidthLeft();
-    else if (id == IDC_CENTRE_EDIT && code == EN_KILLFOCUS)
-        OnCentreLeft();
+    FrequencyField* field = id == IDC_CENTRE_EDIT ? &centre_ : id == IDC_BANDWIDTH_EDIT ? &bandwidth_ : nullptr;
+    if (field && code == EN_CHANGE)
+        OnFieldChanged(*field);
+    else if (field && code == EN_KILLFOCUS)
+        OnFieldLeft(*field);
 }
 
 void SettingsDialog::OnVScroll(int code, int, HWND)
@@ -216,76 +203,37 @@ void SettingsDialog::OnHScroll(int, int, HWND)
     StoreToRecord();
 }
 
-void SettingsDialog::OnCentreChanged()
+void SettingsDialog::OnFieldChanged(FrequencyField& field)
 {
-    const int number = LeadingNumber(centreEdit_.Text());
-    if (number < static_cast<int>(kCentreMinHz) || number > static_cast<int>(kCentreMaxHz))
+    const int number = LeadingNumber(field.Edit().Text());
+    if (!field.Range().Holds(number))
         return;
-    centrePos_ = CentreToPosition(static_cast<uint32_t>(number));
-    centreHz_ = static_cast<uint32_t>(number);
-    centreSlider_.SetPosition(centrePos_);
+    field.MoveTo(static_cast<uint32_t>(number));
     RefreshTexts();
     UpdateData(false);
     StoreToRecord();
-    centreSlider_.RedrawNow();
+    field.Slider().RedrawNow();
     InvalidateRect(Handle(), nullptr, FALSE);
     ComputeResponse();
 }
 
-void SettingsDialog::OnBandwidthChanged()
+void SettingsDialog::OnFieldLeft(FrequencyField& field)
 {
-    const int number = LeadingNumber(bandwidthEdit_.Text());
-    if (number < static_cast<int>(kBandwidthMinHz) || number > static_cast<int>(kBandwidthMaxHz))
-        return;
-    bandwidthPos_ = BandwidthToPosition(static_cast<uint32_t>(number));
-    bandwidthHz_ = static_cast<uint32_t>(number);
-    bandwidthSlider_.SetPosition(bandwidthPos_);
-    RefreshTexts();
-    UpdateData(false);
-    StoreToRecord();
-    bandwidthSlider_.RedrawNow();
-    InvalidateRect(Handle(), nullptr, FALSE);
-    ComputeResponse();
+    const int number = LeadingNumber(field.Edit().Text());
+    if (number <= static_cast<int>(field.Range().minHz))
+        CommitClamp(field, field.Range().minHz);
+    if (number >= static_cast<int>(field.Range().maxHz))
+        CommitClamp(field, field.Range().maxHz);
 }
 
-void SettingsDialog::CommitClamp(const Trackbar& slider, int position)
+void SettingsDialog::CommitClamp(FrequencyField& field, uint32_t hz)
 {
-    slider.SetPosition(position);
-    slider.RedrawNow();
+    field.MoveTo(hz);
+    field.Slider().RedrawNow();
     // Rewriting the edit with the clamped value commits once through its change handler.
     UpdateData(false);
     StoreToRecord();
     ComputeResponse();
-}
-
-void SettingsDialog::OnCentreLeft()
-{
-    const int number = LeadingNumber(centreEdit_.Text());
-    if (number <= static_cast<int>(kCentreMinHz)) {
-        centreHz_ = kCentreMinHz;
-        centrePos_ = kCentreMaxPos;
-        CommitClamp(centreSlider_, centrePos_);
-    }
-    if (number >= static_cast<int>(kCentreMaxHz)) {
-        centrePos_ = kCentreMinPos;
-        centreHz_ = kCentreMaxHz;
-        CommitClamp(centreSlider_, centrePos_);
-    }
-}
-
-void SettingsDialog::OnBandwidthLeft()
-{
-    const int number = LeadingNumber(bandwidthEdit_.Text());
-    if (number <= static_cast<int>(kBandwidthMinHz)) {
-        bandwidthPos_ = kBandwidthMaxPos;
-        bandwidthHz_ = kBandwidthMinHz;
-        CommitClamp(bandwidthSlider_, bandwidthPos_);
-    }
-    if (number >= static_cast<int>(kBandwidthMaxHz)) {
-        bandwidthPos_ = kBandwidthMinPos;
-        bandwidthHz_ = kBandwidthMaxHz;
-        CommitClamp(bandwidthSlider_, bandwidthPos_);
-    }
 }
 
 void SettingsDialog::OnFinalMessage() { delete this; }

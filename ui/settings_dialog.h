@@ -10,14 +10,13 @@
 #include "host/records.h"
 #include "platform/controls.h"
 #include "platform/dialog.h"
+#include "ui/frequency_field.h"
 #include "ui/response_curve.h"
 #include "ui/response_graph.h"
 
 constexpr int kLevelMinPos = 0, kLevelMaxPos = 100;
-constexpr int kCentreMinPos = 30, kCentreMaxPos = 20000;
-constexpr int kBandwidthMinPos = 1, kBandwidthMaxPos = 5000;
-constexpr uint32_t kCentreMinHz = 30, kCentreMaxHz = 20000;
-constexpr uint32_t kBandwidthMinHz = 1, kBandwidthMaxHz = 5000;
+constexpr FrequencyRange kCentreRange{30, 20000};
+constexpr FrequencyRange kBandwidthRange{1, 5000};
 
 // The sliders have their minimum at the top, so each value is its position mirrored in the range.
 double PositionToLevel(int position);
@@ -63,27 +62,20 @@ private:
     // Measures the response into the curve and shows it whole in the graph, when it exists.
     void ComputeResponse();
     void AttachStaticTexts();
-    void OnCentreChanged();
-    void OnBandwidthChanged();
-    void OnCentreLeft();
-    void OnBandwidthLeft();
-    // The steps shared by both ends of both edits' kill-focus clamp.
-    void CommitClamp(const Trackbar& slider, int position);
+    // A number typed within the range commits at once; others wait for the edit to be left.
+    void OnFieldChanged(FrequencyField& field);
+    // Leaving the edit at or beyond an end of the range commits that end.
+    void OnFieldLeft(FrequencyField& field);
+    void CommitClamp(FrequencyField& field, uint32_t hz);
 
     EffectSettings* settings_ = nullptr;
     EffectSettings previewChain_{};
     ResponseGraph graph_;
     ResponseCurve curve_;
     StaticText statics_[6];
-    EditControl centreEdit_;
-    EditControl bandwidthEdit_;
-    Trackbar bandwidthSlider_;
-    Trackbar centreSlider_;
+    FrequencyField centre_;
+    FrequencyField bandwidth_;
     Trackbar levelSlider_;
     int levelPos_ = 0;
     std::string levelText_;
-    int centrePos_ = 0;
-    uint32_t centreHz_ = 0;
-    int bandwidthPos_ = 0;
-    uint32_t bandwidthHz_ = 0;
 };

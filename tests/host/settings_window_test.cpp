@@ -624,6 +624,43 @@ TEST_F(SettingsWindowTest, OutOfRangeEditPromptsAndGoesAwayWithTheWindow)
     EXPECT_FALSE(IsWindow(prompt));
 }
 
+TEST_F(SettingsWindowTest, PromptStandsOverTheSettingsWindowAndOnTheScreen)
+{
+    Open(1.0, 1000, 400);
+    RECT work{};
+    ASSERT_TRUE(SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0));
+    const struct {
+        const char* place;
+        int x, y;  // of the host frame
+    } rows[] = {
+        {"inside the screen", work.left + 100, work.top + 80},
+        {"running off the bottom right", work.right - 300, work.bottom - 120},
+        {"running off the top left", work.left - 400, work.top - 150},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.place);
+        SetWindowPos(frame.handle, nullptr, row.x, row.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        Replace(kCentreEdit, "12a");
+        SendMessageA(window, WM_VSCROLL, SB_ENDSCROLL, reinterpret_cast<LPARAM>(GetDlgItem(window, kLevelSlider)));
+        const HWND prompt = FindPrompt(GetCurrentThreadId());
+        ASSERT_TRUE(prompt != nullptr);
+        RECT settings{}, shown{}, overlap{};
+        GetWindowRect(window, &settings);
+        GetWindowRect(prompt, &shown);
+        EXPECT_GE(shown.left, work.left);
+        EXPECT_GE(shown.top, work.top);
+        EXPECT_LE(shown.right, work.right);
+        EXPECT_LE(shown.bottom, work.bottom);
+        EXPECT_TRUE(IntersectRect(&overlap, &settings, &shown));
+        if (settings.left >= work.left && settings.top >= work.top && settings.right <= work.right &&
+            settings.bottom <= work.bottom) {
+            EXPECT_NEAR(settings.left + settings.right, shown.left + shown.right, 1);
+            EXPECT_NEAR(settings.top + settings.bottom, shown.top + shown.bottom, 1);
+        }
+        SendMessageA(prompt, WM_COMMAND, IDOK, 0);
+    }
+}
+
 // ---- destruction ----
 
 TEST_F(SettingsWindowTest, DestroyingTheWindowCommitsNothing)

@@ -1,9 +1,11 @@
 // The response graph's texts, read from the picture its paint recorded: which labels it
-// writes, in which order, where, and in which face.
+// writes, in which order, where, in which face, and that each shows whole.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cwchar>
 #include <map>
 #include <memory>
@@ -13,6 +15,7 @@
 
 #include "dsp/chain.h"
 #include "res/resource_ids.h"
+#include "support/bitmap_pixels.h"
 #include "ui/response_computation.h"
 #include "ui/response_graph.h"
 
@@ -22,7 +25,9 @@ struct RecordedText {
     std::string text;
     POINTL reference;
     int width;  // the sum of the character advances
+    int firstAdvance;
     std::string face;
+    LONG fontWidth;  // the LOGFONT width asked for; 0 for the face's own
 };
 
 std::string Narrow(const wchar_t* text, int length)
@@ -34,8 +39,8 @@ std::string Narrow(const wchar_t* text, int length)
 }
 
 struct TextCollection {
-    std::map<DWORD, std::string> fonts;  // by object table index
-    std::string face;                    // of the font selected last
+    std::map<DWORD, LOGFONTW> fonts;  // by object table index
+    LOGFONTW font{};                  // selected last
     std::vector<RecordedText> texts;
 };
 
@@ -46,14 +51,13 @@ int CALLBACK CollectText(HDC, HANDLETABLE*, const ENHMETARECORD* record, int, LP
     switch (record->iType) {
     case EMR_EXTCREATEFONTINDIRECTW: {
         const auto* font = reinterpret_cast<const EMREXTCREATEFONTINDIRECTW*>(record);
-        state.fonts[font->ihFont] = Narrow(font->elfw.elfLogFont.lfFaceName,
-                                           static_cast<int>(wcsnlen(font->elfw.elfLogFont.lfFaceName, LF_FACESIZE)));
+        state.fonts[font->ihFont] = font->elfw.elfLogFont;
         break;
     }
     case EMR_SELECTOBJECT: {
         const auto found = state.fonts.find(reinterpret_cast<const EMRSELECTOBJECT*>(record)->ihObject);
         if (found != state.fonts.end())
-            state.face = found->second;
+            state.font = found->second;
         break;
     }
     case EMR_EXTTEXTOUTW: {
@@ -61,9 +65,12 @@ int CALLBACK CollectText(HDC, HANDLETABLE*, const ENHMETARECORD* record, int, LP
         const BYTE* base = reinterpret_cast<const BYTE*>(record);
         const int length = static_cast<int>(text->emrtext.nChars);
         const auto* advances = reinterpret_cast<const INT*>(base + text->emrtext.offDx);
+        const bool measured = text->emrtext.offDx && length > 0;
         state.texts.push_back({Narrow(reinterpret_cast<const wchar_t*>(base + text->emrtext.offString), length),
-                               text->emrtext.ptlReference,
-                               text->emrtext.offDx ? std::accumulate(advances, advances + length, 0) : 0, state.face});
+                               text->emrtext.ptlReference, measured ? std::accumulate(advances, advances + length, 0) : 0,
+                               measured ? advances[0] : 0,
+                               Narrow(state.font.lfFaceName, static_cast<int>(wcsnlen(state.font.lfFaceName, LF_FACESIZE))),
+                               state.font.lfWidth});
         break;
     }
     case EMR_EXTTEXTOUTA:
@@ -96,11 +103,7 @@ protected:
                                   nullptr, nullptr, nullptr);
         ASSERT_TRUE(parent_ != nullptr);
         ASSERT_TRUE(BuildChain(&preview_));
-        EffectSettings settings{};
-        settings.dryOut = 1.0;
-        settings.cutOffFreq = 1000;
-        settings.bandWidth = 400;
-        ComputeResponse(settings, preview_, curve_);
+        Measure(1.0);
     }
     void TearDown() override
     {
@@ -109,13 +112,22 @@ protected:
         DestroyWindow(parent_);
     }
 
-    // The texts of one paint of a fresh graph of the given size.
+    void Measure(double level)
+    {
+        EffectSettings settings{};
+        settings.dryOut = level;
+        settings.cutOffFreq = 1000;
+        settings.bandWidth = 400;
+        MeasureResponse(settings, preview_, curve_);
+    }
+
+    // The texts of one paint of a fresh graph of the given size; shown_ holds what it showed.
     std::vector<RecordedText> Paint(int width, int height)
     {
         graph_ = std::make_unique<ResponseGraph>();
         graph_->SetCurve(&curve_);
         EXPECT_TRUE(graph_->Create(parent_, RECT{0, 0, width, height}, IDC_RESPONSE_GRAPH));
-        graph_->Snapshot();
+        shown_ = std::make_unique<Pixels>(graph_->Snapshot());
         return TextsOf(graph_->Picture());
     }
 
@@ -123,6 +135,7 @@ protected:
     EffectSettings preview_{};
     ResponseCurve curve_;
     std::unique_ptr<ResponseGraph> graph_;
+    std::unique_ptr<Pixels> shown_;
 };
 
 // The titles first, then the x labels left to right centred under their lines, then the y
@@ -191,13 +204,14 @@ TEST_F(ResponseGraphLabelsTest, NarrowGraphsLabelEveryOtherLine)
         std::vector<std::string> yLabels;
         std::vector<int> yLines;
     } rows[] = {
-        // 20 pixels a decade and 15 a unit: still every line.
-        {162, 133, {"100", "1000", "10000", "100000"}, {50, 70, 90, 110}, {"-15", "-10", "-5", "0", "5"},
-         {95, 80, 65, 50, 35}},
-        // 15 and 12: every other line, starting with the first.
-        {142, 118, {"100", "10000"}, {45, 75}, {"-15", "-5", "5"}, {83, 59, 35}},
-        // 5 and 5: every other line, and of those only the ones 12 pixels above the last label.
-        {102, 83, {"100", "10000"}, {35, 45}, {"-15", "5"}, {55, 35}},
+        // 20 pixels a decade and 15 a unit: still every line, but 1000 and 100000 would touch
+        // the labels before them.
+        {162, 133, {"100", "10000"}, {50, 90}, {"-15", "-10", "-5", "0", "5"}, {95, 80, 65, 50, 35}},
+        // 15 and 12: every other line, starting with the first; 10000 would touch 100.
+        {142, 118, {"100"}, {45}, {"-15", "-5", "5"}, {83, 59, 35}},
+        // 5 and 5: no x label fits between the y axis and the "F"; -15 would touch the x axis, 5
+        // stands less than 12 pixels above -5.
+        {102, 83, {}, {}, {"-5"}, {45}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::Message() << row.width << " x " << row.height);
@@ -214,4 +228,80 @@ TEST_F(ResponseGraphLabelsTest, EmptyCurveLabelsTheDefaultGrid)
     ExpectLabels(Paint(282, 208), 282, 208, {"1", "10", "100", "1000", "10000"}, {70, 110, 150, 190, 230},
                  {"-20", "-15", "-10", "-5", "0"}, {155, 125, 95, 65, 35});
 }
+
+// The shown window is the picture moved one pixel up and left.
+int Shown(int picturePixel) { return picturePixel - 1; }
+
+int NonWhiteIn(const Pixels& pixels, int left, int right, int top, int bottom)
+{
+    int count = 0;
+    for (int y = std::max(0, Shown(top)); y <= std::min(pixels.Height() - 1, Shown(bottom)); ++y)
+        for (int x = std::max(0, Shown(left)); x <= std::min(pixels.Width() - 1, Shown(right)); ++x)
+            count += pixels.At(x, y) != RGB(255, 255, 255);
+    return count;
+}
+
+// Every label stands whole and apart: y labels between the frame's blank column and the tick
+// marks and clear of the x axis; x labels right of the y axis, left of the "F" and kLabelGap
+// apart. What the window shows agrees: ink under each label's first character (a leading minus
+// sign included), and no white background cut into the frame or the axes.
+void ExpectLabelsStandClear(const std::vector<RecordedText>& texts, const Pixels& shown, int width, int height)
+{
+    const int originY = height - kBottom;
+    int nextXLabelLeft = kLeft + 2;
+    for (size_t i = 2; i < texts.size(); ++i) {
+        const RecordedText& label = texts[i];
+        SCOPED_TRACE("label " + label.text);
+        if (label.reference.y == height - 18) {
+            EXPECT_GE(label.reference.x, nextXLabelLeft);
+            EXPECT_LE(label.reference.x + label.width, width - 27);
+            nextXLabelLeft = label.reference.x + label.width + kLabelGap;
+        } else {
+            EXPECT_GE(label.reference.x, kYLabelLeft);
+            EXPECT_EQ(kYLabelRight, label.reference.x + label.width);
+            EXPECT_LE(label.reference.y + 12, originY - 1);
+        }
+        EXPECT_GT(NonWhiteIn(shown, label.reference.x, label.reference.x + label.firstAdvance - 1, label.reference.y,
+                             label.reference.y + 13),
+                  0);
+    }
+    EXPECT_EQ(0, NonWhiteIn(shown, 1, 1, 1, height - 3) - (height - 3)) << "white in the frame's left side";
+    EXPECT_EQ(0, NonWhiteIn(shown, 1, width - 3, height - 3, height - 3) - (width - 3)) << "white in its bottom";
+    EXPECT_EQ(0, NonWhiteIn(shown, kLeft, kLeft, 20, height - 14) - (height - 33)) << "white in the y axis";
+    EXPECT_EQ(0, NonWhiteIn(shown, 20, width - 38, originY, originY) - (width - 57)) << "white in the x axis";
+}
+
+TEST_F(ResponseGraphLabelsTest, EveryLabelStandsWholeAndApart)
+{
+    const struct {
+        double level;  // NaN: an empty curve
+        int width, height;
+    } rows[] = {
+        {0.0, 230, 192}, {0.0, 282, 208}, {0.0, 142, 118}, {1.0, 230, 192},
+        {1.0, 162, 133}, {1.0, 142, 118}, {1.0, 102, 83},  {NAN, 230, 192},
+        {NAN, 102, 83},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << "level " << row.level << ", " << row.width << " x " << row.height);
+        if (std::isnan(row.level))
+            curve_.Clear();
+        else
+            Measure(row.level);
+        const auto texts = Paint(row.width, row.height);
+        ExpectLabelsStandClear(texts, *shown_, row.width, row.height);
+    }
+}
+
+TEST_F(ResponseGraphLabelsTest, SilenceReadsMinus100NotPlus100)
+{
+    // The level at 0 % puts the curve on the -100 dB line, whose label is wider than the label
+    // face leaves room for: it is written narrower, whole, and in the same face.
+    Measure(0.0);
+    const auto texts = Paint(282, 208);
+    ASSERT_TRUE(graph_->Range() == (GraphRange{2, 6, -21, -19}));
+    ExpectLabels(texts, 282, 208, {"100", "1000", "10000", "100000"}, {80, 130, 180, 230}, {"-100", "-95"},
+                 {110, 35});
+    ExpectLabelsStandClear(texts, *shown_, 282, 208);
+}
+
 }  // namespace

@@ -8,6 +8,7 @@
 #include "dsp/chain.h"
 #include "platform/gdi.h"
 #include "res/resource_ids.h"
+#include "support/bitmap_pixels.h"
 #include "ui/response_computation.h"
 #include "ui/response_graph.h"
 
@@ -20,74 +21,6 @@ constexpr int kHeight = 208;  // 30 pixels a unit for y -4..1
 
 // The copy at (-1, -1) shows picture pixel (x, y) at window pixel (x - 1, y - 1).
 int Shown(int picturePixel) { return picturePixel - 1; }
-
-class Pixels {
-public:
-    Pixels(HBITMAP bitmap)
-    {
-        BITMAP info{};
-        GetObjectA(bitmap, sizeof info, &info);
-        width_ = info.bmWidth;
-        height_ = info.bmHeight;
-        BITMAPINFO request{};
-        request.bmiHeader.biSize = sizeof request.bmiHeader;
-        request.bmiHeader.biWidth = width_;
-        request.bmiHeader.biHeight = -height_;
-        request.bmiHeader.biPlanes = 1;
-        request.bmiHeader.biBitCount = 32;
-        request.bmiHeader.biCompression = BI_RGB;
-        data_.assign(static_cast<size_t>(width_) * height_, 0xbdbdbdbd);
-        MemoryDC dc(CreateCompatibleDC(nullptr));
-        GetDIBits(dc, bitmap, 0, height_, data_.data(), &request, DIB_RGB_COLORS);
-    }
-    int Width() const { return width_; }
-    int Height() const { return height_; }
-    COLORREF At(int x, int y) const
-    {
-        const DWORD bgr = data_[static_cast<size_t>(y) * width_ + x];
-        return RGB((bgr >> 16) & 0xff, (bgr >> 8) & 0xff, bgr & 0xff);
-    }
-    int CountInColumn(int x, int top, int bottom, COLORREF colour) const
-    {
-        int count = 0;
-        for (int y = top; y <= bottom; ++y)
-            count += At(x, y) == colour;
-        return count;
-    }
-    int CountInRow(int y, int left, int right, COLORREF colour) const
-    {
-        int count = 0;
-        for (int x = left; x <= right; ++x)
-            count += At(x, y) == colour;
-        return count;
-    }
-    bool Near(POINT at, COLORREF colour) const
-    {
-        for (int y = at.y - 1; y <= at.y + 1; ++y)
-            for (int x = at.x - 1; x <= at.x + 1; ++x)
-                if (x >= 0 && y >= 0 && x < width_ && y < height_ && At(x, y) == colour)
-                    return true;
-        return false;
-    }
-    // Pixels of colour outside the window rectangle area (right and bottom exclusive).
-    int CountOutside(const RECT& area, COLORREF colour) const
-    {
-        int count = 0;
-        for (int y = 0; y < height_; ++y)
-            for (int x = 0; x < width_; ++x)
-                if (At(x, y) == colour && (x < area.left || x >= area.right || y < area.top || y >= area.bottom))
-                    ++count;
-        return count;
-    }
-    bool operator==(const Pixels& other) const
-    {
-        return width_ == other.width_ && height_ == other.height_ && data_ == other.data_;
-    }
-
-private:
-    int width_ = 0, height_ = 0;
-    std::vector<DWORD> data_;
-};
 
 RECT ShownPlotArea(const GraphLayout& layout)
 {
@@ -139,7 +72,7 @@ protected:
         settings.dryOut = level;
         settings.cutOffFreq = centre;
         settings.bandWidth = bandwidth;
-        ComputeResponse(settings, preview_, curve_);
+        MeasureResponse(settings, preview_, curve_);
     }
 
     void Send(UINT message, int x, int y, WPARAM keys = 0)
@@ -395,6 +328,21 @@ TEST_F(ResponseGraphTest, TheWindowShowsWhatItsEraseHandlerPainted)
     const Pixels shown(captured);
     EXPECT_TRUE(shown == Pixels(graph.Snapshot()));
     ExpectCurveDrawnInsidePlotAreaOnly(shown, graph.Layout(), curve_);
+}
+
+TEST_F(ResponseGraphTest, AResizedGraphPaintsAsAFreshOneOfItsNewSize)
+{
+    // The off-screen surface and the picture's frame carried from paint to paint follow the size.
+    Measure(1.0, 1000, 400);
+    std::vector<Pixels> fresh;
+    for (const SIZE size : {SIZE{230, 192}, SIZE{kWidth, kHeight}})
+        fresh.emplace_back(MakeGraph(size.cx, size.cy, &curve_).Snapshot());
+    ResponseGraph& graph = MakeGraph(160, 120, &curve_);
+    graph.Snapshot();
+    SetWindowPos(graph.Handle(), nullptr, 0, 0, 230, 192, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_TRUE(Pixels(graph.Snapshot()) == fresh[0]);
+    SetWindowPos(graph.Handle(), nullptr, 0, 0, kWidth, kHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_TRUE(Pixels(graph.Snapshot()) == fresh[1]);
 }
 
 TEST_F(ResponseGraphTest, PaintingLeaksNoGdiObject)

@@ -46,7 +46,7 @@ ResponseCurve Measure(const EffectSettings& settings)
 {
     PreviewChain chain;
     ResponseCurve curve;
-    ComputeResponse(settings, chain.Record(), curve);
+    MeasureResponse(settings, chain.Record(), curve);
     return curve;
 }
 
@@ -149,7 +149,7 @@ TEST(ResponseComputationTest, AlwaysOneHundredAndOnePointsReplacingTheOldCurve)
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::Message() << "centre " << row.settings.cutOffFreq << " bandwidth "
                                         << row.settings.bandWidth);
-        ComputeResponse(row.settings, chain.Record(), curve);
+        MeasureResponse(row.settings, chain.Record(), curve);
         ASSERT_EQ(101u, curve.Size());
         EXPECT_NEAR(2.30103, curve[0].x, 0.000005);
         if (!row.sane)
@@ -165,7 +165,7 @@ TEST(ResponseComputationTest, HistoryIsClearedOncePerComputation)
 {
     PreviewChain chain;
     ResponseCurve first, again;
-    ComputeResponse(Settings(1.0, 1000, 400), chain.Record(), first);
+    MeasureResponse(Settings(1.0, 1000, 400), chain.Record(), first);
     // Leave a loud history in the filter between the two measurements.
     float loud[64];
     for (float& sample : loud)
@@ -178,7 +178,7 @@ TEST(ResponseComputationTest, HistoryIsClearedOncePerComputation)
     block.sampleCount = 64;
     chain.Record().headNode->Process(block);
 
-    ComputeResponse(Settings(1.0, 1000, 400), chain.Record(), again);
+    MeasureResponse(Settings(1.0, 1000, 400), chain.Record(), again);
     ASSERT_EQ(first.Size(), again.Size());
     for (size_t n = 0; n < first.Size(); ++n)
         EXPECT_EQ(first[n].y, again[n].y) << "tone " << n;
@@ -188,7 +188,7 @@ TEST(ResponseComputationTest, TheNodesTakeTheSettingsButThePreviewRecordKeepsIts
 {
     PreviewChain chain;
     ResponseCurve curve;
-    ComputeResponse(Settings(0.25, 3000, 700), chain.Record(), curve);
+    MeasureResponse(Settings(0.25, 3000, 700), chain.Record(), curve);
     EXPECT_EQ(0.25, HeadGain(&chain.Record())->gain);
     EXPECT_EQ(3000, chain.Record().filterNode->cutOffFreq);
     EXPECT_EQ(700, chain.Record().filterNode->bandWidth);
@@ -244,7 +244,7 @@ TEST(ResponseComputationTest, EveryPointHasTheBitsOfTheStraightforwardComputatio
         SCOPED_TRACE(testing::Message() << "level " << row.dryOut << ", centre " << row.cutOffFreq
                                         << ", bandwidth " << row.bandWidth);
         ResponseCurve fast;
-        ComputeResponse(row, chain.Record(), fast);
+        MeasureResponse(row, chain.Record(), fast);
         const ResponseCurve plain = StraightforwardCurve(row);
         ASSERT_EQ(plain.Size(), fast.Size());
         for (size_t n = 0; n < plain.Size(); ++n) {
