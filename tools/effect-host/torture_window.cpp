@@ -8,10 +8,10 @@
 #include <atomic>
 #include <cmath>
 #include <cstring>
-#include <thread>
 
 #include "torture.h"
 #include "torture_support.h"
+#include "worker_thread.h"
 
 namespace {
 constexpr int kLevelSlider = 32203, kCentreSlider = 32212, kBandwidthSlider = 32213;
@@ -382,7 +382,7 @@ void CheckWindowBesideStreams(Campaign& campaign, HostFrame& frame, CreateSettin
     std::atomic<bool> streaming{true};
     int copies = 0, copiesMatching = 0;
     StreamedCopy longLived;
-    std::thread streamer([&] {
+    WorkerThread streamer([&] {
         longLived = StreamThroughCopy(plugin, record, noise, streamRandom, [] { Sleep(0); });
         while (streaming) {
             ++copies;
@@ -395,7 +395,7 @@ void CheckWindowBesideStreams(Campaign& campaign, HostFrame& frame, CreateSettin
         RandomInput(window, campaign.Random(), true);
     HostFrame::Pump();
     streaming = false;
-    streamer.join();
+    streamer.Join();
     const int committed = frame.notifications;
     DestroyWindow(window);
     HostFrame::Pump();
