@@ -28,9 +28,8 @@ HMODULE LoadLanguageLibrary()
 }
 }  // namespace
 
-void OnProcessAttach(HINSTANCE instance)
+void OnProcessAttach()
 {
-    ResourceChain::SetOwnModule(instance);
     try {
         if (HMODULE language = LoadLanguageLibrary())
             ResourceChain::SetLanguageModule(language);

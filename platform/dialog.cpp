@@ -4,7 +4,7 @@
 #include <new>
 #include <vector>
 
-#include "platform/window.h"
+#include "platform/this_module.h"
 
 namespace {
 constexpr int kPromptTextId = 100;

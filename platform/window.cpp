@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/this_module.h"
+
 namespace {
 // The classes this module registered, to be unregistered before its code goes away.
 std::vector<const char*> registeredClasses;
@@ -13,14 +15,6 @@ POINT PointFrom(LPARAM lParam)
     return POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
 }
 }  // namespace
-
-HINSTANCE ThisModule()
-{
-    HMODULE module = nullptr;
-    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCSTR>(&ThisModule), &module);
-    return module;
-}
 
 Window::~Window()
 {
