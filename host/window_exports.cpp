@@ -1,8 +1,8 @@
 // CreateSettingsWindow: the settings dialog as a hidden child of a host window.
 #include <memory>
-#include <new>
 #include <vector>
 
+#include "host/export_guard.h"
 #include "host/plugin_api.h"
 #include "platform/resource_chain.h"
 #include "res/resource_ids.h"
@@ -10,8 +10,8 @@
 
 extern "C" HWND __cdecl CreateSettingsWindow(HWND parent, EffectSettings* settings)
 {
-    // Out of memory anywhere on the way gives no window; the guards free what was made.
-    try {
+    // Out of memory anywhere on the way gives no window; the owners free what was made.
+    return GuardExport(HWND{}, {}, [&]() -> HWND {
         auto dialog = std::make_unique<SettingsDialog>();
         dialog->AttachSettings(settings);
         // Stored as a captioned pop-up; made a child of the host's window.
@@ -24,7 +24,5 @@ extern "C" HWND __cdecl CreateSettingsWindow(HWND parent, EffectSettings* settin
         if (window)
             dialog.release();
         return window;
-    } catch (const std::bad_alloc&) {
-        return nullptr;
-    }
+    });
 }
