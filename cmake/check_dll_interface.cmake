@@ -4,11 +4,8 @@
 #   cmake -DOBJDUMP=... -DDLL=... -DDEF=... -P check_dll_interface.cmake
 cmake_minimum_required(VERSION 3.20)
 
-foreach(variable OBJDUMP DLL DEF)
-    if(NOT DEFINED ${variable})
-        message(FATAL_ERROR "${variable} is not set")
-    endif()
-endforeach()
+include(${CMAKE_CURRENT_LIST_DIR}/pe_headers.cmake)
+require_script_variables(OBJDUMP DLL DEF)
 
 set(allowed_imports KERNEL32.DLL USER32.DLL GDI32.DLL COMCTL32.DLL ADVAPI32.DLL OLE32.DLL OLEAUT32.DLL
     MSVCRT.DLL)
@@ -28,12 +25,7 @@ if(NOT expected_exports)
     message(FATAL_ERROR "${DEF} lists no exports")
 endif()
 
-execute_process(COMMAND "${OBJDUMP}" -p "${DLL}" OUTPUT_VARIABLE headers RESULT_VARIABLE status)
-if(NOT status EQUAL 0)
-    message(FATAL_ERROR "${OBJDUMP} -p ${DLL} failed: ${status}")
-endif()
-string(REPLACE ";" "\\;" headers "${headers}")
-string(REPLACE "\n" ";" header_lines "${headers}")
+read_pe_headers("${OBJDUMP}" "${DLL}" header_lines)
 
 # The name table lists one export a line, "[   n] Name" (newer objdumps put the ordinal and
 # hint before the name), and ends at the first empty line.

@@ -7,7 +7,7 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
     switch (reason) {
     case DLL_PROCESS_ATTACH:
         DisableThreadLibraryCalls(instance);
-        OnProcessAttach(instance);
+        OnProcessAttach();
         break;
     case DLL_PROCESS_DETACH:
         OnProcessDetach(reserved != nullptr);

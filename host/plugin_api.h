@@ -14,6 +14,15 @@
 //
 // All entry points use the C calling convention and return 32-bit values. A record and its
 // stream are used by one thread at a time.
+//
+// The boundary rules, kept by every entry point (host/export_guard.h):
+//   - A null record, block, format or output pointer gets the entry point's failure result, 0
+//     (Free does nothing), and nothing else is done. A null XML node is an empty store:
+//     InitializeXml loads the defaults, SavePresetXml writes nothing and returns 1. A null
+//     record for CreateSettingsWindow makes a window that edits nothing.
+//   - No exception crosses an entry point or a window procedure: an entry point that fails
+//     inside (out of memory) returns its failure result, and a window's message gets the
+//     default handling.
 #pragma once
 
 #include <windows.h>

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/resource_chain.h"
+#include "platform/resource_library.h"
 #include "platform/window.h"
 #include "xml/file_size_limit.h"
 #include "xml/xml_node.h"
@@ -23,13 +24,12 @@ HMODULE LoadLanguageLibrary()
     std::string path;
     if (!tree->GetAttribute("Path", path) || path.empty())
         return nullptr;
-    return LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    return MapResourceLibrary(path.c_str());
 }
 }  // namespace
 
-void OnProcessAttach(HINSTANCE instance)
+void OnProcessAttach()
 {
-    ResourceChain::SetOwnModule(instance);
     try {
         if (HMODULE language = LoadLanguageLibrary())
             ResourceChain::SetLanguageModule(language);

@@ -4,7 +4,7 @@
 #include <windows.h>
 
 // Process attach. Never fails the load and lets nothing escape.
-void OnProcessAttach(HINSTANCE instance);
+void OnProcessAttach();
 // Process detach; processEnding when the whole process is ending rather than the library
 // being freed.
 void OnProcessDetach(bool processEnding);

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "dsp/processing_node.h"
+#include "host/export_guard.h"
 #include "host/plugin_api.h"
 
 namespace {
@@ -72,9 +73,11 @@ uint32_t ProcessInSubBlocks(SampleBlock* block, const EffectSettings& stream)
 
 extern "C" uint32_t __cdecl ProcessStream(SampleBlock* block, EffectSettings* stream)
 {
-    if (!block || !stream || !stream->headNode || !stream->callBack)
-        return 0;
-    if (block->sampleCount <= kBlockLimit)
-        return ProcessWhole(block, *stream);
-    return ProcessInSubBlocks(block, *stream);
+    return GuardExport(uint32_t{0}, {block, stream}, [&]() -> uint32_t {
+        if (!stream->headNode || !stream->callBack)
+            return 0;
+        if (block->sampleCount <= kBlockLimit)
+            return ProcessWhole(block, *stream);
+        return ProcessInSubBlocks(block, *stream);
+    });
 }

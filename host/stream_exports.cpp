@@ -5,6 +5,7 @@
 #include "dsp/band_reject_node.h"
 #include "dsp/chain.h"
 #include "dsp/gain_node.h"
+#include "host/export_guard.h"
 #include "host/plugin_api.h"
 
 static_assert(sizeof(AudioFormat) == sizeof(WAVEFORMATEX), "AudioFormat mirrors WAVEFORMATEX");
@@ -20,66 +21,76 @@ constexpr uint32_t kCode2 = 2;
 
 extern "C" uint32_t __cdecl PlugInInfo(EffectInfo* info)
 {
-    if (!info || info->structSize != sizeof(EffectInfo))
-        return 0;
-    info->reserved = 0;
-    info->effectName = kEffectName;
-    info->vendorName = kVendorName;
-    info->code1 = kCode1;
-    info->code2 = kCode2;
-    return 1;
+    return GuardExport(uint32_t{0}, {info}, [&]() -> uint32_t {
+        if (info->structSize != sizeof(EffectInfo))
+            return 0;
+        info->reserved = 0;
+        info->effectName = kEffectName;
+        info->vendorName = kVendorName;
+        info->code1 = kCode1;
+        info->code2 = kCode2;
+        return 1;
+    });
 }
 
 extern "C" uint32_t __cdecl CopySettings(EffectSettings** out, const EffectSettings* source)
 {
-    auto* copy = static_cast<EffectSettings*>(std::malloc(sizeof(EffectSettings)));
-    *out = copy;
-    if (!copy)
-        return 0;
-    std::memcpy(copy, source, sizeof(EffectSettings));
-    copy->headNode = nullptr;
-    copy->filterNode = nullptr;
-    return 1;
+    return GuardExport(uint32_t{0}, {out, source}, [&]() -> uint32_t {
+        auto* copy = static_cast<EffectSettings*>(std::malloc(sizeof(EffectSettings)));
+        *out = copy;
+        if (!copy)
+            return 0;
+        std::memcpy(copy, source, sizeof(EffectSettings));
+        copy->headNode = nullptr;
+        copy->filterNode = nullptr;
+        return 1;
+    });
 }
 
 extern "C" void __cdecl Free(EffectSettings* record)
 {
-    if (!record)
-        return;
-    ReleaseChain(record);
-    std::free(record);
+    GuardExport({record}, [&] {
+        ReleaseChain(record);
+        std::free(record);
+    });
 }
 
 extern "C" uint32_t __cdecl SetStreamCallBack(StreamCallBack callBack, uint32_t context, EffectSettings* stream)
 {
-    stream->callBack = callBack;
-    stream->callBackContext = context;
-    return 1;
+    return GuardExport(uint32_t{0}, {stream}, [&]() -> uint32_t {
+        stream->callBack = callBack;
+        stream->callBackContext = context;
+        return 1;
+    });
 }
 
 extern "C" uint32_t __cdecl OpenStream(EffectSettings* stream, const WAVEFORMATEX* format)
 {
-    // A host that opens twice would otherwise leak the first chain.
-    ReleaseChain(stream);
-    if (!BuildChain(stream))
-        return 0;
-    const auto* audioFormat = reinterpret_cast<const AudioFormat*>(format);
-    try {
-        stream->headNode->OnStreamOpen();
-        HeadGain(stream)->gain = stream->dryOut;
-        stream->headNode->SetFormat(audioFormat);
-        stream->filterNode->cutOffFreq = NodeFrequency(stream->cutOffFreq);
-        stream->filterNode->bandWidth = NodeFrequency(stream->bandWidth);
-        stream->filterNode->SetFormat(audioFormat);
-    } catch (...) {
-        // Out of memory for the filter's history: the record is left without a stream.
+    return GuardExport(uint32_t{0}, {stream, format}, [&]() -> uint32_t {
+        // A host that opens twice would otherwise leak the first chain.
         ReleaseChain(stream);
-    }
-    return 0;
+        if (!BuildChain(stream))
+            return 0;
+        const auto* audioFormat = reinterpret_cast<const AudioFormat*>(format);
+        try {
+            stream->headNode->OnStreamOpen();
+            HeadGain(stream)->gain = stream->dryOut;
+            stream->headNode->SetFormat(audioFormat);
+            stream->filterNode->cutOffFreq = NodeFrequency(stream->cutOffFreq);
+            stream->filterNode->bandWidth = NodeFrequency(stream->bandWidth);
+            stream->filterNode->SetFormat(audioFormat);
+        } catch (...) {
+            // Out of memory for the filter's history: the record is left without a stream.
+            ReleaseChain(stream);
+        }
+        return 0;
+    });
 }
 
 extern "C" uint32_t __cdecl CloseStream(EffectSettings* stream)
 {
-    ReleaseChain(stream);
-    return 1;
+    return GuardExport(uint32_t{0}, {stream}, [&]() -> uint32_t {
+        ReleaseChain(stream);
+        return 1;
+    });
 }

@@ -7,6 +7,8 @@
 
 #include "platform/number_text.h"
 #include "platform/window.h"
+#include "platform/message_route.h"
+#include "platform/this_module.h"
 
 namespace {
 constexpr int kPromptTextId = 100;
@@ -173,11 +175,12 @@ Dialog::~Dialog()
 HWND Dialog::CreateIndirect(const void* dialogTemplate, HWND parent)
 {
     creating_ = true;
-    outOfMemory_ = false;
+    handlerFailed_ = false;
     HWND window = CreateDialogIndirectParamA(ThisModule(), static_cast<const DLGTEMPLATE*>(dialogTemplate),
                                              parent, &Dialog::Procedure, reinterpret_cast<LPARAM>(this));
-    // A dialog that ran out of memory while it set itself up is half made: no window results.
-    if (window && outOfMemory_) {
+    // A dialog whose handler failed (out of memory) while it set itself up is half made: no
+    // window results.
+    if (window && handlerFailed_) {
         DestroyWindow(window);
         window = nullptr;
     }
@@ -200,33 +203,25 @@ bool Dialog::OnInitDialog()
 
 INT_PTR CALLBACK Dialog::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    Dialog* creating = nullptr;
     if (message == WM_INITDIALOG) {
-        auto* self = reinterpret_cast<Dialog*>(lParam);
-        self->handle_ = window;
-        SetWindowLongPtrA(window, DWLP_USER, lParam);
+        creating = reinterpret_cast<Dialog*>(lParam);
+        creating->handle_ = window;
     }
-    auto* self = reinterpret_cast<Dialog*>(GetWindowLongPtrA(window, DWLP_USER));
-    if (!self)
-        return FALSE;
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrA(window, DWLP_USER, 0);
-        self->handle_ = nullptr;
-        // A window destroyed while it is being created leaves the object to its creator.
-        if (!self->creating_)
-            self->OnFinalMessage();
-        return FALSE;
-    }
-    // No exception may unwind through the system's frames: out of memory drops the message.
-    try {
-        return self->Dispatch(message, wParam, lParam);
-    } catch (const std::bad_alloc&) {
-        self->outOfMemory_ = true;
-        return FALSE;
-    }
+    return RouteMessage(
+        window, message, DWLP_USER, creating, [&](Dialog& self) { return self.Dispatch(message, wParam, lParam); },
+        [] { return INT_PTR{FALSE}; }, [](Dialog& self) { self.handlerFailed_ = true; });
 }
 
 INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (message == WM_NCDESTROY) {
+        handle_ = nullptr;
+        // A window destroyed while it is being created leaves the object to its creator.
+        if (!creating_)
+            OnFinalMessage();
+        return FALSE;
+    }
     const int code = HIWORD(wParam);
     const HWND control = reinterpret_cast<HWND>(lParam);
     // Controls losing the focus while the window is torn down must not commit anything.

@@ -49,9 +49,9 @@ public:
     HWND Item(int id) const { return GetDlgItem(handle_, id); }
 
     // Creates the modeless dialog from a template in memory (DLGTEMPLATE or DLGTEMPLATEEX). Null
-    // when it cannot be created or a handler ran out of memory during creation; the object then
-    // still belongs to the caller. Once a window
-    // exists, OnFinalMessage runs after its last message.
+    // when it cannot be created or a handler failed (ran out of memory) during creation; the
+    // object then still belongs to the caller. Once a window exists, OnFinalMessage runs after
+    // its last message.
     HWND CreateIndirect(const void* dialogTemplate, HWND parent);
 
     // Saving: reads and validates the controls, false when a field failed. Writing: true.
@@ -86,7 +86,7 @@ private:
     HWND handle_ = nullptr;
     HWND prompt_ = nullptr;
     bool creating_ = false;
-    // A handler ran out of memory since CreateIndirect began.
-    bool outOfMemory_ = false;
+    // A handler failed (threw, as when out of memory) since CreateIndirect began.
+    bool handlerFailed_ = false;
     bool destroying_ = false;
 };

@@ -57,12 +57,16 @@ constexpr size_t kItemFixed = 18, kExtendedItemFixed = 24;
 constexpr WORD kMessageFontPointSize = 0x7FFF;
 }  // namespace
 
+bool IsExtendedDialogTemplate(const void* bytes, size_t size)
+{
+    const auto* words = static_cast<const WORD*>(bytes);
+    return size >= 2 * sizeof(WORD) && words[0] == 1 && words[1] == 0xFFFF;
+}
+
 bool IsCompleteFontedDialogTemplate(const void* bytes, size_t size)
 {
-    // DLGTEMPLATEEX starts with version 1 and signature 0xFFFF, then helpID and exStyle before
-    // the style; DLGTEMPLATE starts with the style.
-    const auto* words = static_cast<const WORD*>(bytes);
-    const bool extended = size >= 2 * sizeof(WORD) && words[0] == 1 && words[1] == 0xFFFF;
+    // DLGTEMPLATEEX has helpID and exStyle before the style; DLGTEMPLATE starts with the style.
+    const bool extended = IsExtendedDialogTemplate(bytes, size);
     TemplateReader reader(bytes, size);
     if (extended)
         reader.Skip(4 + 4 + 4);

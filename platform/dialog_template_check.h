@@ -10,3 +10,7 @@
 // of its header, its font and each of its items, strings terminated, within size bytes, and
 // carries DS_SETFONT, so that the font fields the dialog manager reads are really there.
 bool IsCompleteFontedDialogTemplate(const void* bytes, size_t size);
+
+// Whether the template starts as a DLGTEMPLATEEX does (version 1, signature 0xFFFF) rather than
+// as a DLGTEMPLATE.
+bool IsExtendedDialogTemplate(const void* bytes, size_t size);

@@ -1,7 +1,11 @@
 #include "platform/window.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
+
+#include "platform/message_route.h"
+#include "platform/this_module.h"
 
 namespace {
 // The classes this module registered, to be unregistered before its code goes away.
@@ -13,14 +17,6 @@ POINT PointFrom(LPARAM lParam)
     return POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
 }
 }  // namespace
-
-HINSTANCE ThisModule()
-{
-    HMODULE module = nullptr;
-    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCSTR>(&ThisModule), &module);
-    return module;
-}
 
 Window::~Window()
 {
@@ -69,26 +65,24 @@ SIZE Window::ClientSize() const
 
 LRESULT CALLBACK Window::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    Window* creating = nullptr;
     if (message == WM_NCCREATE) {
-        auto* self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        self->handle_ = window;
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        creating = static_cast<Window*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        creating->handle_ = window;
     }
-    auto* self = reinterpret_cast<Window*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (!self)
-        return DefWindowProcA(window, message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-        self->handle_ = nullptr;
-        return DefWindowProcA(window, message, wParam, lParam);
-    }
-    return self->Dispatch(message, wParam, lParam);
+    return RouteMessage(
+        window, message, GWLP_USERDATA, creating, [&](Window& self) { return self.Dispatch(message, wParam, lParam); },
+        [&] { return DefWindowProcA(window, message, wParam, lParam); }, [](Window&) {});
 }
 
 LRESULT Window::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)
 {
     const UINT keys = static_cast<UINT>(wParam);
     switch (message) {
+    case WM_NCDESTROY: {
+        const HWND window = std::exchange(handle_, nullptr);
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
     case WM_ERASEBKGND:
         if (OnEraseBackground(reinterpret_cast<HDC>(wParam)))
             return 1;

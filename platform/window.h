@@ -39,9 +39,6 @@ private:
     HWND handle_ = nullptr;
 };
 
-// The module (DLL or program) that holds this code, for class registration and resources.
-HINSTANCE ThisModule();
-
 // Unregisters every class that CreateChild registered, so that none outlives the code its
 // window procedure points into. A class whose windows still exist stays registered.
 void UnregisterWindowClasses();

@@ -21,6 +21,7 @@
 #include "platform/handles.h"
 #include "platform/resource_chain.h"
 #include "res/resource_ids.h"
+#include "platform/this_module.h"
 
 namespace {
 constexpr WORD kSettingsDialog = IDD_SETTINGS;
@@ -104,9 +105,9 @@ int main(int argc, char** argv)
         std::printf("window-caption=%s\n", SettingsWindowCaption(plugin).c_str());
     std::printf("plugin-caption=%s\n", DialogCaption(plugin).c_str());
 
-    OnProcessAttach(GetModuleHandleA(nullptr));
+    OnProcessAttach();
     HMODULE source = ResourceChain::FindResourceModule(MAKEINTRESOURCEA(kSettingsDialog), MAKEINTRESOURCEA(5));
-    const char* sourceName = !source ? "none" : source == ResourceChain::OwnModule() ? "own" : "language";
+    const char* sourceName = !source ? "none" : source == ThisModule() ? "own" : "language";
     std::printf("dialog-source=%s\n", sourceName);
     std::printf("dialog-caption=%s\n", DialogCaption(source).c_str());
     char variable[64] = "";

@@ -15,6 +15,7 @@
 #include "platform/dialog.h"
 #include "platform/number_text.h"
 #include "platform/resource_chain.h"
+#include "platform/this_module.h"
 #include "ui/settings_dialog.h"
 
 namespace {
@@ -141,14 +142,12 @@ TEST(ParseUnsigned, AcceptsPlainDecimalDigitsOnly)
 class FailedCreation : public ::testing::Test {
 protected:
     void SetUp() override { settings.cutOffFreq = 1000, settings.bandWidth = 400, settings.dryOut = 1.0; }
-    void TearDown() override { ResourceChain::SetOwnModule(nullptr); }
+    void TearDown() override { ResourceChain::SetOwnModule(ThisModule()); }
     EffectSettings settings{};
 };
 
 TEST_F(FailedCreation, WithoutAParentLeavesNothingAllocated)
 {
-    // This program links the library's template.
-    ResourceChain::SetOwnModule(GetModuleHandleA(nullptr));
     // A window made and destroyed first, so that what is made once per process is not counted.
     DestroyWindow(CreateSettingsWindow(GetDesktopWindow(), &settings));
     const long before = liveAllocations;
@@ -166,7 +165,6 @@ TEST_F(FailedCreation, WithoutATemplateLeavesNothingAllocated)
 }
 TEST_F(FailedCreation, OutOfMemoryAtAnyAllocationLeavesNothingBehind)
 {
-    ResourceChain::SetOwnModule(GetModuleHandleA(nullptr));
     const HWND parent = CreateWindowExA(0, "STATIC", "host", WS_POPUP, 0, 0, 640, 400, nullptr, nullptr,
                                         GetModuleHandleA(nullptr), nullptr);
     ASSERT_TRUE(parent != nullptr);

@@ -2,6 +2,7 @@
 // nodes and from store to store, second saves, a host that switched the C locale to a comma
 // decimal point, and malformed stored values.
 #include <windows.h>
+#include <shlwapi.h>
 
 #include <clocale>
 #include <cmath>
@@ -58,7 +59,7 @@ public:
     }
     ~Stores()
     {
-        RegDeleteTreeA(HKEY_CURRENT_USER, key_.c_str());
+        SHDeleteKeyA(HKEY_CURRENT_USER, key_.c_str());
         // Only when no other campaign is using it.
         RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\BandRejectTorture");
     }
@@ -176,7 +177,7 @@ void CheckRoundTrips(Campaign& campaign, const Stores& stores)
         for (uint32_t& value : stored.values)
             value = RandomStored(campaign.Random());
         const std::string key = stores.Key("host-" + std::to_string(round % 4));
-        RegDeleteTreeA(HKEY_CURRENT_USER, key.c_str());
+        SHDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
         for (int k = 0; k < 4; ++k)
             WriteRegistryDword(key, kNames[k], stored.values[k]);
         const EffectSettings first = stores.FromRegistry(key);
@@ -257,7 +258,7 @@ std::string NumberTexts(const Plugin& plugin, const Stores& stores, const Effect
     stores.ToIni(ini, record);
     XmlTree node(new XmlNode);
     stores.ToXml(*node, record);
-    RegDeleteTreeA(HKEY_CURRENT_USER, stores.Key("locale").c_str());
+    SHDeleteKeyA(HKEY_CURRENT_USER, stores.Key("locale").c_str());
     stores.ToRegistry(stores.Key("locale"), record);
     std::string texts = ReadBytes(ini) + XmlText(*node);
     for (const auto& value : RegistryValues(stores.Key("locale")))
@@ -405,7 +406,7 @@ void CheckMalformedRegistry(Campaign& campaign, const Stores& stores)
     for (const Row& value : rows) {
         for (int k : {0, 2}) {
             const std::string key = stores.Key("malformed");
-            RegDeleteTreeA(HKEY_CURRENT_USER, key.c_str());
+            SHDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
             {
                 RegistryKey created;
                 RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, created.Receive(),

@@ -2,6 +2,7 @@
 // (with the settings exports and window beside them), extreme settings, lifecycle misuse and
 // many instances.
 #include <float.h>
+#include <shlwapi.h>
 #include <xmmintrin.h>
 
 #include <algorithm>
@@ -9,11 +10,11 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
-#include <thread>
 
 #include "res/resource_ids.h"
 #include "torture.h"
 #include "torture_support.h"
+#include "worker_thread.h"
 #include "xml/xml_node.h"
 
 namespace {
@@ -90,7 +91,7 @@ bool SettingsExportsKeep(const Plugin& plugin, const std::function<bool()>& unch
     }
     free(record);
     after(true);
-    RegDeleteTreeA(HKEY_CURRENT_USER, key.c_str());
+    SHDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
     // Only when no other campaign is using it.
     RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\BandRejectTorture");
     return same && made;
@@ -581,11 +582,11 @@ void CheckInstances(Campaign& campaign)
         campaign.Check("instances: " + std::to_string(count) + " interleaved streams each match their solo run", identical);
 
         std::vector<std::vector<std::vector<float>>> threaded(count);
-        std::vector<std::thread> threads;
+        std::vector<WorkerThread> threads;
         for (int i = 0; i < count; ++i)
             threads.emplace_back([&, i] { threaded[i] = ProcessWhole(campaign.Library(), settings[i], 44100, signals[i]); });
         for (auto& thread : threads)
-            thread.join();
+            thread.Join();
         bool threadsIdentical = true;
         for (int i = 0; i < count; ++i)
             threadsIdentical = threadsIdentical && threaded[i][0] == outputs[i];

@@ -8,11 +8,11 @@
 #include <atomic>
 #include <cmath>
 #include <cstring>
-#include <thread>
 
 #include "res/resource_ids.h"
 #include "torture.h"
 #include "torture_support.h"
+#include "worker_thread.h"
 
 namespace {
 constexpr int kLevelSlider = IDC_LEVEL_SLIDER, kCentreSlider = IDC_CENTRE_SLIDER;
@@ -384,7 +384,7 @@ void CheckWindowBesideStreams(Campaign& campaign, HostFrame& frame, CreateSettin
     std::atomic<bool> streaming{true};
     int copies = 0, copiesMatching = 0;
     StreamedCopy longLived;
-    std::thread streamer([&] {
+    WorkerThread streamer([&] {
         longLived = StreamThroughCopy(plugin, record, noise, streamRandom, [] { Sleep(0); });
         while (streaming) {
             ++copies;
@@ -397,7 +397,7 @@ void CheckWindowBesideStreams(Campaign& campaign, HostFrame& frame, CreateSettin
         RandomInput(window, campaign.Random(), true);
     HostFrame::Pump();
     streaming = false;
-    streamer.join();
+    streamer.Join();
     const int committed = frame.notifications;
     DestroyWindow(window);
     HostFrame::Pump();
