@@ -80,6 +80,11 @@ TEST(SampleCodec, IntegerEncodingRoundsAsNearbyintDoesAndCountsOnlyRealClipping)
                                   32767.0f / 32768, 32767.5f / 32768, -32768.5f / 32768, 1.0000001f, -1.0000001f,
                                   std::nextafter(1.0f, 0.0f), 3.0f, -1e30f, 1e30f, 1e-40f,
                                   std::numeric_limits<float>::quiet_NaN()};
+    for (const int bits : {8, 16, 24})
+        for (const double edge : {0.5, -0.5, 1.0, -1.0, 1.5, -1.5}) {
+            const double end = edge > 0 ? std::ldexp(1.0, bits - 1) - 1 : -std::ldexp(1.0, bits - 1);
+            samples.push_back(static_cast<float>(std::ldexp(end + edge, 1 - bits)));
+        }
     std::mt19937 random(5);
     std::uniform_real_distribution<float> anywhere(-1.1f, 1.1f);
     for (int i = 0; i < 20000; ++i)
@@ -88,9 +93,8 @@ TEST(SampleCodec, IntegerEncodingRoundsAsNearbyintDoesAndCountsOnlyRealClipping)
     for (const int bits : {8, 16, 24, 32}) {
         SCOPED_TRACE(bits);
         std::vector<uint8_t> bytes(samples.size() * bits / 8);
-        const uint64_t clipped =
-            EncodeFrames(Format(SampleEncoding::Pcm, static_cast<uint16_t>(bits)), channels,
-                         static_cast<uint32_t>(samples.size()), bytes.data());
+        SampleEncoder encoder(Format(SampleEncoding::Pcm, static_cast<uint16_t>(bits)));
+        const uint64_t clipped = encoder.Encode(channels, static_cast<uint32_t>(samples.size()), bytes.data());
         uint64_t outside = 0;
         for (size_t i = 0; i < samples.size(); ++i) {
             ASSERT_EQ(ReferenceValue(samples[i], bits), StoredValue(bytes, i, bits)) << i << " " << samples[i];
@@ -124,7 +128,7 @@ TEST(SampleCodec, IntegerSamplesSurviveDecodingAndEncodingUnchanged)
         float* channels[] = {a.data(), b.data(), c.data()};
         DecodeFrames(format, in.data(), channels, 600);
         std::vector<uint8_t> out(in.size());
-        EXPECT_EQ(0u, EncodeFrames(format, channels, 600, out.data()));
+        EXPECT_EQ(0u, SampleEncoder(format).Encode(channels, 600, out.data()));
         EXPECT_EQ(in, out);
     }
 }
@@ -138,7 +142,7 @@ TEST(SampleCodec, FloatAndCompandedSamplesConvertExactly)
     float* channels[] = {decoded.data()};
     DecodeFrames(Format(SampleEncoding::Float, 64), in.data(), channels, static_cast<uint32_t>(values.size()));
     std::vector<uint8_t> out(in.size());
-    EncodeFrames(Format(SampleEncoding::Float, 64), channels, static_cast<uint32_t>(values.size()), out.data());
+    SampleEncoder(Format(SampleEncoding::Float, 64)).Encode(channels, static_cast<uint32_t>(values.size()), out.data());
     for (size_t i = 0; i < values.size(); ++i) {
         EXPECT_EQ(static_cast<float>(values[i]), decoded[i]);
         double written;
@@ -156,7 +160,7 @@ TEST(SampleCodec, FloatAndCompandedSamplesConvertExactly)
         for (int code = 0; code < 256; ++code)
             ASSERT_EQ((law == SampleEncoding::ALaw ? G711ALawValue(code) : G711MuLawValue(code)) / 32768.0f, samples[code]);
         std::vector<uint8_t> again(256);
-        EXPECT_EQ(0u, EncodeFrames(Format(law, 8), channels, 256, again.data()));
+        EXPECT_EQ(0u, SampleEncoder(Format(law, 8)).Encode(channels, 256, again.data()));
         again[0x7F] = law == SampleEncoding::MuLaw ? 0x7F : again[0x7F];
         EXPECT_EQ(codes, again);
     }

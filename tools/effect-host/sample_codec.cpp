@@ -2,12 +2,15 @@
 
 #include <emmintrin.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
 #include "g711.h"
 
 namespace {
+constexpr uint32_t kStagedFrames = 1024;
+
 template <typename Decode>
 void DecodeEach(const uint8_t* in, float* const* channels, uint16_t channelCount, uint32_t frames,
                 uint32_t sampleBytes, Decode decode)
@@ -63,6 +66,35 @@ int32_t RoundToRange(float sample, uint64_t& clipped)
         value = scaled > 0 ? kMax : scaled < 0 ? -kMax - 1 : 0;
     }
     return value;
+}
+
+// RoundToRange for count samples, four at a time; returns how many were out of range.
+template <int Bits>
+uint32_t RoundStretch(const float* in, uint32_t count, int32_t* out)
+{
+    constexpr int32_t kMax = (1 << (Bits - 1)) - 1;
+    // Beyond 2^24 every sample clips; the bound keeps the conversion within 32 bits.
+    const __m128 scale = _mm_set1_ps(static_cast<float>(1 << (Bits - 1))), bound = _mm_set1_ps(16777216.0f);
+    const __m128 negativeBound = _mm_set1_ps(-16777216.0f);
+    const __m128i top = _mm_set1_epi32(kMax), bottom = _mm_set1_epi32(-kMax - 1);
+    uint32_t clipped = 0;
+    uint32_t i = 0;
+    for (; i + 4 <= count; i += 4) {
+        __m128 scaled = _mm_mul_ps(_mm_loadu_ps(in + i), scale);
+        const __m128 ordered = _mm_cmpord_ps(scaled, scaled);
+        scaled = _mm_min_ps(_mm_max_ps(_mm_and_ps(scaled, ordered), negativeBound), bound);
+        __m128i value = _mm_cvtps_epi32(scaled);
+        const __m128i high = _mm_cmpgt_epi32(value, top), low = _mm_cmplt_epi32(value, bottom);
+        value = _mm_or_si128(_mm_andnot_si128(high, value), _mm_and_si128(high, top));
+        value = _mm_or_si128(_mm_andnot_si128(low, value), _mm_and_si128(low, bottom));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), value);
+        const int outside = _mm_movemask_ps(_mm_castsi128_ps(_mm_or_si128(high, low))) | (~_mm_movemask_ps(ordered) & 15);
+        clipped += static_cast<uint32_t>(__builtin_popcount(outside));
+    }
+    uint64_t tail = 0;
+    for (; i < count; ++i)
+        out[i] = RoundToRange<Bits>(in[i], tail);
+    return clipped + static_cast<uint32_t>(tail);
 }
 
 // The largest 32-bit value has no float of its own: +1.0 stands for it and is not clipping.
@@ -127,22 +159,39 @@ void DecodeFrames(const WavFormat& format, const uint8_t* in, float* const* chan
     }
 }
 
-uint64_t EncodeFrames(const WavFormat& format, const float* const* channels, uint32_t frames, uint8_t* out)
+SampleEncoder::SampleEncoder(const WavFormat& format) : format_(format), staging_(format.channels * kStagedFrames) {}
+
+// Each channel is rounded four samples at a time into staging_, then interleaved into out.
+template <int Bits, typename Store>
+uint64_t SampleEncoder::EncodeRounded(const float* const* channels, uint32_t frames, uint8_t* out,
+                                      uint32_t sampleBytes, Store store)
 {
-    const uint16_t n = format.channels;
-    const uint32_t bytes = format.bitsPerSample / 8;
     uint64_t clipped = 0;
-    switch (format.encoding) {
+    const uint16_t channelCount = format_.channels;
+    for (uint32_t start = 0; start < frames; start += kStagedFrames) {
+        const uint32_t count = std::min(kStagedFrames, frames - start);
+        for (uint16_t k = 0; k < channelCount; ++k)
+            clipped += RoundStretch<Bits>(channels[k] + start, count, &staging_[k * kStagedFrames]);
+        for (uint32_t j = 0; j < count; ++j)
+            for (uint16_t k = 0; k < channelCount; ++k, out += sampleBytes)
+                store(staging_[k * kStagedFrames + j], out);
+    }
+    return clipped;
+}
+
+uint64_t SampleEncoder::Encode(const float* const* channels, uint32_t frames, uint8_t* out)
+{
+    const uint16_t n = format_.channels;
+    const uint32_t bytes = format_.bitsPerSample / 8;
+    switch (format_.encoding) {
     case SampleEncoding::ALaw:
-        EncodeEach(channels, n, frames, 1, out, [&clipped](float sample, uint8_t* p) {
-            *p = kALawCodes[static_cast<uint16_t>(RoundToRange<16>(sample, clipped)) >> 3];
+        return EncodeRounded<16>(channels, frames, out, 1, [](int32_t value, uint8_t* p) {
+            *p = kALawCodes[static_cast<uint16_t>(value) >> 3];
         });
-        return clipped;
     case SampleEncoding::MuLaw:
-        EncodeEach(channels, n, frames, 1, out, [&clipped](float sample, uint8_t* p) {
-            *p = kMuLawCodes[static_cast<uint16_t>(RoundToRange<16>(sample, clipped)) >> 2];
+        return EncodeRounded<16>(channels, frames, out, 1, [](int32_t value, uint8_t* p) {
+            *p = kMuLawCodes[static_cast<uint16_t>(value) >> 2];
         });
-        return clipped;
     case SampleEncoding::Float:
         if (bytes == 8)
             EncodeEach(channels, n, frames, 8, out, [](float sample, uint8_t* p) {
@@ -157,25 +206,20 @@ uint64_t EncodeFrames(const WavFormat& format, const float* const* channels, uin
     }
     switch (bytes) {
     case 1:
-        EncodeEach(channels, n, frames, 1, out, [&clipped](float sample, uint8_t* p) {
-            *p = static_cast<uint8_t>(RoundToRange<8>(sample, clipped) + 128);
-        });
-        break;
+        return EncodeRounded<8>(channels, frames, out, 1,
+                                [](int32_t value, uint8_t* p) { *p = static_cast<uint8_t>(value + 128); });
     case 2:
-        EncodeEach(channels, n, frames, 2, out, [&clipped](float sample, uint8_t* p) {
-            Store(p, static_cast<uint32_t>(RoundToRange<16>(sample, clipped)), 2);
-        });
-        break;
+        return EncodeRounded<16>(channels, frames, out, 2,
+                                 [](int32_t value, uint8_t* p) { Store(p, static_cast<uint32_t>(value), 2); });
     case 3:
-        EncodeEach(channels, n, frames, 3, out, [&clipped](float sample, uint8_t* p) {
-            Store(p, static_cast<uint32_t>(RoundToRange<24>(sample, clipped)), 3);
-        });
-        break;
-    default:
+        return EncodeRounded<24>(channels, frames, out, 3,
+                                 [](int32_t value, uint8_t* p) { Store(p, static_cast<uint32_t>(value), 3); });
+    default: {
+        uint64_t clipped = 0;
         EncodeEach(channels, n, frames, 4, out, [&clipped](float sample, uint8_t* p) {
             Store(p, static_cast<uint32_t>(RoundTo32Bits(sample, clipped)), 4);
         });
-        break;
+        return clipped;
     }
-    return clipped;
+    }
 }

@@ -5,11 +5,14 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "platform/handles.h"
+
+class SampleEncoder;
 
 struct WavError : std::runtime_error {
     using std::runtime_error::runtime_error;
@@ -108,6 +111,7 @@ private:
     std::string temporaryPath_;
     FileHandle file_;
     WavLayout layout_;
+    std::unique_ptr<SampleEncoder> encoder_;
     uint64_t framesWritten_ = 0;
     uint64_t clipped_ = 0;
     bool finished_ = false;

@@ -70,7 +70,7 @@ void Pad(std::string& out, WavContainer container, uint64_t size)
 }  // namespace
 
 WavWriter::WavWriter(const std::string& path, const WavLayout& layout)
-    : path_(path), temporaryPath_(path + ".partial"), layout_(layout)
+    : path_(path), temporaryPath_(path + ".partial"), layout_(layout), encoder_(new SampleEncoder(layout.format))
 {
     WavContainer& container = layout_.container;
     layout_.chunks = RenameFor(container, layout.chunks, dropped_);
@@ -113,7 +113,8 @@ WavWriter::WavWriter(const std::string& path, const WavLayout& layout)
     }
     Write(h.data(), h.size());
     WriteChunks(false);
-    h = ChunkHeader(container, id("data"), dataBytes);
+    // RF64 readers take the data size from ds64 when the chunk's own says 0xFFFFFFFF.
+    h = ChunkHeader(container, id("data"), HasDs64(container) ? kRiffLimit : dataBytes);
     Write(h.data(), h.size());
 }
 
@@ -165,7 +166,7 @@ void WavWriter::WriteFrames(const float* const* channels, uint32_t frames)
     if (framesWritten_ + frames > layout_.frames)
         throw WavError("more frames for " + path_ + " than it was laid out for");
     buffer_.resize(static_cast<size_t>(frames) * layout_.format.BytesPerFrame());
-    clipped_ += EncodeFrames(layout_.format, channels, frames, buffer_.data());
+    clipped_ += encoder_->Encode(channels, frames, buffer_.data());
     Write(buffer_.data(), buffer_.size());
     framesWritten_ += frames;
 }
