@@ -132,6 +132,16 @@ TEST_F(WavFiles, RecordingsCutShortGiveTheWholeFramesThatAreThereWithOneWarning)
             << run.output;
         ExpectFiltered(audio.channels, ReadFile(out), c.frames);
     }
+
+    // An RF64 stream whose ds64 chunk was never filled in runs to the end of the file.
+    wav.container = "RF64";
+    std::string stream = wav.Build();
+    stream.replace(20, 16, std::string(16, '\0'));
+    const std::string in = Write("rf64-stream.wav", stream), out = folder + "rf64-stream-out.wav";
+    const RunResult run = RunEffectHost("process " + Quoted(in) + " " + Quoted(out));
+    ASSERT_EQ(0u, run.exitCode) << run.output;
+    EXPECT_EQ(1u, Lines(run.output)) << run.output;
+    ExpectFiltered(audio.channels, ReadFile(out), 1000);
 }
 
 TEST_F(WavFiles, EveryContainerAndEncodingIsReadAndSameFormatWritesItBack)

@@ -121,7 +121,11 @@ void WalkRiff(HANDLE file, WavContents& contents, uint32_t riffSize)
         if (contents.container != WavContainer::Riff) {
             if (id == "ds64")
                 ds64 = ParseDs64(file, body, static_cast<uint32_t>(size));
-            else if (size == kUnknownSize && id == "data")
+            else if (size == kUnknownSize && id == "data" && ds64.dataSize == 0) {
+                // An RF64 stream whose writer never came back to fill in ds64.
+                walk.Take(id, id, body, contents.fileSize - body);
+                return;
+            } else if (size == kUnknownSize && id == "data")
                 size = ds64.dataSize;
             else if (size == kUnknownSize)
                 for (const auto& entry : ds64.table)
