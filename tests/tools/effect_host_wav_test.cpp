@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/handles.h"
 #include "support/effect_host_runner.h"
 #include "support/reference_filter.h"
 #include "support/scratch_folder_test.h"
@@ -302,10 +303,10 @@ TEST_F(WavFiles, InPlaceReplacesTheInputOnlyOnceTheNewFileIsComplete)
 
     // Another program holds the file open against writers: nothing changes, and the message names it.
     const std::string in = Write("held.wav", original);
-    HANDLE held = CreateFileA(in.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    FileHandle held(CreateFileA(in.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held);
     const RunResult run = RunEffectHost("process " + Quoted(in) + " " + Quoted(in));
-    CloseHandle(held);
+    held.Reset();
     EXPECT_EQ(1u, run.exitCode) << run.output;
     EXPECT_NE(std::string::npos, run.output.find("cannot replace " + in + " ")) << run.output;
     EXPECT_EQ(std::string::npos, run.output.find(".partial")) << run.output;
