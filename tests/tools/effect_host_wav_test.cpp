@@ -260,6 +260,16 @@ TEST_F(WavFiles, EveryChunkThatDoesNotDescribeTheAudioIsCopiedUnchangedInItsPlac
         EXPECT_EQ(kept, chunks);
     }
 
+    // A chunk after the audio that the file cuts off is left out, with a warning.
+    const std::string cut = Write("cut.wav", ReadFile(in).substr(0, ReadFile(in).size() - 2));
+    const std::string cutOut = folder + "cut-out.wav";
+    const RunResult cutRun = RunEffectHost("process " + Quoted(cut) + " " + Quoted(cutOut));
+    ASSERT_EQ(0u, cutRun.exitCode) << cutRun.output;
+    EXPECT_NE(std::string::npos, cutRun.output.find("warning: " + cut + ": the 'zzzz' chunk after the audio is cut off"))
+        << cutRun.output;
+    const auto cutChunks = Chunks(ReadFile(cutOut));
+    EXPECT_EQ(smpl, cutChunks.back());
+
     // From Wave64 the same chunks reach a RIFF output; one only Wave64 can name is reported.
     WavBuilder w64 = wav;
     w64.container = "W64";

@@ -89,20 +89,15 @@ public:
         }
         if (body + size > fileSize) {
             if (haveData_)
-                contents_.warning = "the " + Printable(fourcc, id) + " chunk after the audio is cut off and left out";
+                contents_.warning = (fourcc.empty() ? std::string("a Wave64") : "the '" + fourcc + "'") +
+                                    " chunk after the audio is cut off and left out";
             return false;
         }
         contents_.chunks.push_back({id, body, size, haveData_});
         return true;
     }
-    bool HaveData() const { return haveData_; }
 
 private:
-    static std::string Printable(const std::string& fourcc, const std::string& id)
-    {
-        return fourcc.empty() ? "Wave64 " + std::to_string(id.size()) + "-byte" : "'" + fourcc + "'";
-    }
-
     HANDLE file_;
     WavContents& contents_;
     bool haveData_ = false;
