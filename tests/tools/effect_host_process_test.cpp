@@ -316,7 +316,8 @@ TEST_F(ProcessCommand, LongFilesShowTheirProgressOnStandardError)
 TEST_F(ProcessCommand, MistypedOptionsAreRejected)
 {
     const std::string in = Write("in.wav", Encode(Noise(1, 100, 16)));
-    for (const char* options : {"--cutof 100", "--cutoff -5", "--level abc", "--cutoff"}) {
+    for (const char* options : {"--cutof 100", "--cutoff -5", "--level abc", "--cutoff", "--jobs 2",
+                                "--out-dir no-such-folder", "--out-dir . --jobs 0", "--out-dir . --jobs 65"}) {
         SCOPED_TRACE(options);
         const RunResult run = RunEffectHost("process \"" + in + "\" \"" + folder + "o.wav\" " + options);
         EXPECT_EQ(2u, run.exitCode) << run.output;
