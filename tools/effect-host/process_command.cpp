@@ -54,8 +54,10 @@ std::string ResultLines(const ProcessRequest& request, const ProcessResult& resu
     lines += "\n";
     if (result.clipped)
         lines += "effect-host: " + std::to_string(result.clipped) + " samples clipped to the range of " +
-                 std::to_string(result.outputFormat.bitsPerSample) + "-bit " +
-                 (result.outputFormat.encoding == SampleEncoding::Pcm ? "PCM" : "G.711") + "\n";
+                 (result.outputFormat.encoding == SampleEncoding::Pcm
+                      ? std::to_string(result.outputFormat.bitsPerSample) + "-bit PCM"
+                      : std::string("G.711")) +
+                 "\n";
     return lines;
 }
 
@@ -70,7 +72,7 @@ std::string OutputName(const std::string& folder, const std::string& input, bool
     return folder + (last == '\\' || last == '/' ? "" : "\\") + name;
 }
 
-int RunBatch(const Plugin& plugin, const SettingsRecord& settings, std::vector<ProcessRequest> requests,
+int RunBatch(const Plugin& plugin, const SettingsRecord& settings, const std::vector<ProcessRequest>& requests,
              unsigned jobs)
 {
     std::map<std::string, std::string> outputs;
