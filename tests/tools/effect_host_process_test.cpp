@@ -11,6 +11,7 @@
 #include "support/effect_host_runner.h"
 #include "support/plugin_library.h"
 #include "support/reference_filter.h"
+#include "support/scratch_folder_test.h"
 
 namespace {
 
@@ -115,19 +116,7 @@ std::vector<std::vector<float>> Decode(const std::string& file, uint16_t& bits)
     return samples;
 }
 
-class ProcessCommand : public testing::Test {
-protected:
-    void SetUp() override { folder = ScratchFolder(testing::UnitTest::GetInstance()->current_test_info()->name()); }
-
-    std::string Write(const std::string& name, const std::string& content)
-    {
-        const std::string path = folder + name;
-        std::ofstream(path, std::ios::binary) << content;
-        return path;
-    }
-
-    std::string folder;
-};
+class ProcessCommand : public ScratchFolderTest {};
 
 TEST_F(ProcessCommand, EveryInputFormatIsFilteredWithThePluginDefaults)
 {
@@ -244,11 +233,15 @@ TEST_F(ProcessCommand, AnEmptyDataChunkWithChunksBehindItStaysEmpty)
 
 TEST_F(ProcessCommand, BadInputGivesOneErrorLineAndNoOutputFile)
 {
-    TestWav twelve = Noise(12, 100, 16);
-    std::string truncated = Encode(Noise(2, 1000, 16));
-    truncated.resize(truncated.size() - 10);
     TestWav adpcm = Noise(1, 100, 16);
     adpcm.tag = 2;
+    TestWav ima = adpcm;
+    ima.tag = 0x11;
+    std::string tooMany = Encode(Noise(1, 100, 16));
+    tooMany[22] = '\x01';
+    tooMany[23] = '\x08';  // 2049 channels
+    tooMany[32] = '\x02';
+    tooMany[33] = '\x10';  // and their block alignment
     struct Case {
         const char* name;
         std::string content;
@@ -257,9 +250,12 @@ TEST_F(ProcessCommand, BadInputGivesOneErrorLineAndNoOutputFile)
     const Case cases[] = {
         {"text", "this is not audio", "not a WAV file"},
         {"empty", "", "not a WAV file"},
-        {"truncated", truncated, "truncated"},
-        {"twelve", Encode(twelve), "unsupported format"},
-        {"adpcm", Encode(adpcm), "unsupported format"},
+        {"adpcm", Encode(adpcm), "unsupported format: Microsoft ADPCM"},
+        {"ima", Encode(ima), "unsupported format: IMA ADPCM"},
+        {"channels", tooMany, "2049 channels"},
+        {"rifx", std::string("RIFX\0\0\0\x24WAVEfmt ", 16), "is a big-endian WAV file (RIFX)"},
+        {"aiff", std::string("FORM\0\0\0\x24" "AIFFCOMM", 16), "is an AIFF file"},
+        {"flac", std::string("fLaC\0\0\0\x22", 8), "is a FLAC file"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -320,7 +316,8 @@ TEST_F(ProcessCommand, LongFilesShowTheirProgressOnStandardError)
 TEST_F(ProcessCommand, MistypedOptionsAreRejected)
 {
     const std::string in = Write("in.wav", Encode(Noise(1, 100, 16)));
-    for (const char* options : {"--cutof 100", "--cutoff -5", "--level abc", "--cutoff"}) {
+    for (const char* options : {"--cutof 100", "--cutoff -5", "--level abc", "--cutoff", "--jobs 2",
+                                "--out-dir no-such-folder", "--out-dir . --jobs 0", "--out-dir . --jobs 65"}) {
         SCOPED_TRACE(options);
         const RunResult run = RunEffectHost("process \"" + in + "\" \"" + folder + "o.wav\" " + options);
         EXPECT_EQ(2u, run.exitCode) << run.output;

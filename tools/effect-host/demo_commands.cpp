@@ -11,24 +11,36 @@
 namespace {
 constexpr double kPi = 3.14159265358979323846;
 
-// Level of the tone at frequency in one channel, in dB relative to a full-scale sine (Goertzel).
-double ToneLevelDb(const std::vector<float>& samples, size_t skip, double frequency, double sampleRate)
-{
-    const double w = 2.0 * kPi * frequency / sampleRate;
-    const double coefficient = 2.0 * std::cos(w);
-    double s1 = 0.0, s2 = 0.0;
-    size_t n = 0;
-    for (size_t i = skip; i < samples.size(); ++i, ++n) {
-        const double s0 = samples[i] + coefficient * s1 - s2;
-        s2 = s1;
-        s1 = s0;
+// Level of the tone at one frequency in one channel, in dB relative to a full-scale sine
+// (Goertzel), fed a block at a time.
+class ToneLevel {
+public:
+    ToneLevel(double frequency, double sampleRate) : coefficient_(2.0 * std::cos(2.0 * kPi * frequency / sampleRate)) {}
+
+    void Add(const float* samples, size_t count)
+    {
+        for (size_t i = 0; i < count; ++i) {
+            const double s0 = samples[i] + coefficient_ * s1_ - s2_;
+            s2_ = s1_;
+            s1_ = s0;
+        }
+        n_ += count;
     }
-    if (n == 0)
-        return -INFINITY;
-    const double power = s1 * s1 + s2 * s2 - coefficient * s1 * s2;
-    const double amplitude = 2.0 * std::sqrt(std::max(power, 0.0)) / n;
-    return 20.0 * std::log10(amplitude + 1e-12);
-}
+
+    double Db() const
+    {
+        if (n_ == 0)
+            return -INFINITY;
+        const double power = s1_ * s1_ + s2_ * s2_ - coefficient_ * s1_ * s2_;
+        const double amplitude = 2.0 * std::sqrt(std::max(power, 0.0)) / static_cast<double>(n_);
+        return 20.0 * std::log10(amplitude + 1e-12);
+    }
+
+private:
+    double coefficient_;
+    double s1_ = 0.0, s2_ = 0.0;
+    uint64_t n_ = 0;
+};
 }  // namespace
 
 int RunMakeHum(int argc, char** argv)
@@ -47,13 +59,16 @@ int RunMakeHum(int argc, char** argv)
     format.channels = 2;
     format.sampleRate = rate;
     format.bitsPerSample = 16;
-    WavWriter writer(options.Positional()[0], format);
+    const uint32_t total = static_cast<uint32_t>(seconds * rate);
+    WavLayout layout;
+    layout.format = format;
+    layout.frames = total;
+    WavWriter writer(options.Positional()[0], layout);
 
     // A slow arpeggio of plucked notes with a little noise, under a hum at -9 dBFS.
     const double notes[] = {220.0, 277.18, 329.63, 440.0, 329.63, 277.18};
     std::mt19937 random(1);
     std::normal_distribution<double> noise(0.0, 0.01);
-    const uint32_t total = static_cast<uint32_t>(seconds * rate);
     const uint32_t chunk = 4096;
     std::vector<float> left(chunk), right(chunk);
     for (uint32_t start = 0; start < total; start += chunk) {
@@ -84,15 +99,22 @@ int RunLevel(int argc, char** argv)
     const double frequency = options.Number("at", 1000.0);
     WavReader reader(options.Positional()[0]);
     const WavFormat& format = reader.Format();
-    std::vector<std::vector<float>> channels(format.channels, std::vector<float>(reader.FrameCount()));
+    constexpr uint32_t kBlock = 4096;
+    std::vector<std::vector<float>> buffers(format.channels, std::vector<float>(kBlock));
     std::vector<float*> pointers;
-    for (auto& channel : channels)
-        pointers.push_back(channel.data());
-    reader.ReadFrames(pointers.data(), static_cast<uint32_t>(reader.FrameCount()));
+    for (auto& buffer : buffers)
+        pointers.push_back(buffer.data());
+    std::vector<ToneLevel> levels(format.channels, ToneLevel(frequency, format.sampleRate));
     // The first 100 ms hold the filter's transient.
-    const size_t skip = std::min<size_t>(reader.FrameCount(), format.sampleRate / 10);
-    for (size_t k = 0; k < channels.size(); ++k)
+    uint64_t skip = format.sampleRate / 10;
+    while (const uint32_t count = reader.ReadFrames(pointers.data(), kBlock)) {
+        const uint32_t skipped = static_cast<uint32_t>(std::min<uint64_t>(skip, count));
+        skip -= skipped;
+        for (size_t k = 0; k < levels.size(); ++k)
+            levels[k].Add(pointers[k] + skipped, count - skipped);
+    }
+    for (size_t k = 0; k < levels.size(); ++k)
         std::printf("%s: channel %zu: %g Hz at %.1f dB\n", options.Positional()[0].c_str(), k + 1, frequency,
-                    ToneLevelDb(channels[k], skip, frequency, format.sampleRate));
+                    levels[k].Db());
     return 0;
 }

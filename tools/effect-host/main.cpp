@@ -17,7 +17,7 @@ struct Command {
 
 const Command kCommands[] = {
     {"process", RunProcess,
-     "process IN.wav OUT.wav [--preset-xml FILE | --preset-ini FILE --section NAME | --preset-reg KEY]"
+     "process (IN.wav OUT.wav | IN.wav... --out-dir DIR [--jobs N]) [--preset-xml FILE | --preset-ini FILE --section NAME | --preset-reg KEY]"
      " [--cutoff HZ] [--bandwidth HZ] [--level PERCENT] [--same-format] [--block N]"},
     {"make-hum", RunMakeHum, "make-hum OUT.wav [--seconds S] [--rate HZ] [--hum HZ]"},
     {"level", RunLevel, "level IN.wav [--at HZ]"},

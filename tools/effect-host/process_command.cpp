@@ -1,29 +1,17 @@
-// effect-host process IN.wav OUT.wav: the job a user runs the plug-in for.
+// effect-host process IN.wav OUT.wav, or process IN.wav... --out-dir DIR: the job a user runs
+// the plug-in for.
 #include <cstdio>
+#include <map>
 #include <memory>
 #include <vector>
 
 #include "commands.h"
+#include "file_patterns.h"
+#include "parallel_jobs.h"
+#include "process_file.h"
 #include "settings_record.h"
-#include "wav_file.h"
 
 namespace {
-
-struct InputFeed {
-    WavReader* reader;
-    uint16_t channels;
-};
-
-uint32_t __cdecl FeedFromFile(uint32_t context, SampleBlock* block)
-{
-    auto* feed = reinterpret_cast<InputFeed*>(static_cast<uintptr_t>(context));
-    const uint32_t asked = block->sampleCount > 0 ? static_cast<uint32_t>(block->sampleCount) : 0;
-    const uint32_t delivered = feed->reader->ReadFrames(block->channelsBegin, asked);
-    // The chain filters the whole block; what the file could not fill is silence, not stale data.
-    for (uint16_t k = 0; k < feed->channels; ++k)
-        std::fill(block->channelsBegin[k] + delivered, block->channelsBegin[k] + asked, 0.0f);
-    return delivered;
-}
 
 class Progress {
 public:
@@ -45,6 +33,84 @@ private:
     int shown_ = 0;
 };
 
+SettingsRecord StreamRecord(const Plugin& plugin, const SettingsRecord& settings)
+{
+    EffectSettings* stream = nullptr;
+    if (!PLUGIN_EXPORT(plugin, CopySettings)(&stream, settings.Get()) || !stream)
+        throw HostError("the plug-in could not allocate a stream record");
+    return SettingsRecord(plugin, stream);
+}
+
+// "a.wav -> b.wav: 1000 frames, 2 channel(s), ... ; level ...", then what the user should know.
+std::string ResultLines(const ProcessRequest& request, const ProcessResult& result, const EffectSettings& settings)
+{
+    std::string lines;
+    for (const std::string& warning : result.warnings)
+        lines += "effect-host: warning: " + request.input + ": " + warning + "\n";
+    lines += "effect-host: " + request.input + " -> " + request.output + ": " + std::to_string(result.frames) +
+             " frames, " + result.inputFormat.Describe() + "; " + DescribeSettings(settings);
+    if (result.outputContainer != WavContainer::Riff)
+        lines += std::string("; written as ") + ContainerName(result.outputContainer);
+    lines += "\n";
+    if (result.clipped)
+        lines += "effect-host: " + std::to_string(result.clipped) + " samples clipped to the range of " +
+                 (result.outputFormat.encoding == SampleEncoding::Pcm
+                      ? std::to_string(result.outputFormat.bitsPerSample) + "-bit PCM"
+                      : std::string("G.711")) +
+                 "\n";
+    return lines;
+}
+
+// The output beside the others: the input's name, as .wav when its container changes.
+std::string OutputName(const std::string& folder, const std::string& input, bool sameFormat)
+{
+    std::string name = BaseName(input);
+    const size_t dot = name.find_last_of('.');
+    if (!sameFormat && dot != std::string::npos && _stricmp(name.c_str() + dot, ".w64") == 0)
+        name = name.substr(0, dot) + ".wav";
+    const char last = folder.empty() ? '\\' : folder.back();
+    return folder + (last == '\\' || last == '/' ? "" : "\\") + name;
+}
+
+int RunBatch(const Plugin& plugin, const SettingsRecord& settings, const std::vector<ProcessRequest>& requests,
+             unsigned jobs)
+{
+    std::map<std::string, std::string> outputs;
+    for (const ProcessRequest& request : requests) {
+        std::string key = request.output;
+        CharLowerA(&key[0]);
+        const auto taken = outputs.emplace(key, request.input);
+        if (!taken.second)
+            throw UsageError(request.input + " and " + taken.first->second + " would both be written to " +
+                             request.output);
+    }
+    const unsigned workers = std::min<unsigned>(jobs, static_cast<unsigned>(requests.size()));
+    std::vector<SettingsRecord> records;
+    for (unsigned w = 0; w < workers; ++w)
+        records.push_back(StreamRecord(plugin, settings));
+
+    CriticalSection outputLock;
+    size_t finished = 0, failed = 0;
+    RunJobs(workers, requests.size(), [&](unsigned worker, size_t index) {
+        const ProcessRequest& request = requests[index];
+        std::string lines;
+        bool ok = true;
+        try {
+            lines = ResultLines(request, ProcessFile(plugin, records[worker].Get(), request), *settings.Get());
+        } catch (const std::exception& error) {
+            lines = "effect-host: error: " + request.input + ": " + error.what() + "\n";
+            ok = false;
+        }
+        CriticalSection::Lock lock(outputLock);
+        ++finished;
+        failed += ok ? 0 : 1;
+        std::fprintf(stderr, "%seffect-host: %zu of %zu files done\n", lines.c_str(), finished, requests.size());
+        std::fflush(stderr);
+    });
+    std::fprintf(stderr, "effect-host: %zu files processed, %zu failed\n", requests.size() - failed, failed);
+    return failed ? 1 : 0;
+}
+
 }  // namespace
 
 int RunProcess(int argc, char** argv)
@@ -52,74 +118,50 @@ int RunProcess(int argc, char** argv)
     const std::vector<std::string> flags = {"same-format"};
     Options options(argc, argv, flags);
     std::vector<std::string> known = kSettingsOptions;
-    known.insert(known.end(), {"same-format", "block"});
+    known.insert(known.end(), {"same-format", "block", "out-dir", "jobs"});
     options.Allow(known);
-    if (options.Positional().size() != 2)
-        throw UsageError("process takes an input and an output file: process IN.wav OUT.wav");
+    const bool batch = options.Has("out-dir");
+    if (batch ? options.Positional().empty() : options.Positional().size() != 2)
+        throw UsageError("process takes an input and an output file, or input files and --out-dir DIR");
+    if (!batch && options.Has("jobs"))
+        throw UsageError("--jobs goes with --out-dir");
     const uint32_t hostBlock = options.Unsigned("block", 4096);
     if (hostBlock == 0 || hostBlock > (1u << 24))
         throw UsageError("--block takes a sample count from 1 to 16777216");
-
-    WavReader reader(options.Positional()[0]);
-    const WavFormat& inFormat = reader.Format();
-    WavFormat outFormat = inFormat;
-    if (!options.Has("same-format")) {
-        outFormat.isFloat = true;
-        outFormat.bitsPerSample = 32;
-    }
+    const uint32_t jobs = options.Unsigned("jobs", ProcessorCount());
+    if (jobs == 0 || jobs > kMaxWorkers)
+        throw UsageError("--jobs takes a number from 1 to " + std::to_string(kMaxWorkers));
 
     Plugin plugin;
     SettingsRecord settings = StartingSettings(plugin, options);
-    EffectSettings* stream = nullptr;
-    if (!PLUGIN_EXPORT(plugin, CopySettings)(&stream, settings.Get()) || !stream)
-        throw HostError("the plug-in could not allocate a stream record");
-    SettingsRecord streamRecord(plugin, stream);
-
-    InputFeed feed{&reader, inFormat.channels};
-    PLUGIN_EXPORT(plugin, SetStreamCallBack)(FeedFromFile, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&feed)), stream);
-    WAVEFORMATEX format{};
-    format.wFormatTag = inFormat.isFloat ? WAVE_FORMAT_IEEE_FLOAT : WAVE_FORMAT_PCM;
-    format.nChannels = inFormat.channels;
-    format.nSamplesPerSec = inFormat.sampleRate;
-    format.wBitsPerSample = inFormat.bitsPerSample;
-    format.nBlockAlign = inFormat.BytesPerFrame();
-    format.nAvgBytesPerSec = inFormat.sampleRate * format.nBlockAlign;
-    PLUGIN_EXPORT(plugin, OpenStream)(stream, &format);
-    if (!stream->headNode)
-        throw HostError("the plug-in could not open the stream");
-
-    std::vector<std::unique_ptr<float[]>> buffers;
-    std::vector<float*> pointers;
-    for (uint16_t k = 0; k < inFormat.channels; ++k) {
-        buffers.emplace_back(new float[hostBlock]);
-        pointers.push_back(buffers.back().get());
+    ProcessRequest request;
+    request.sameFormat = options.Has("same-format");
+    request.hostBlock = hostBlock;
+    if (batch) {
+        const std::string folder = options.Text("out-dir");
+        const DWORD attributes = GetFileAttributesA(folder.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+            throw UsageError("--out-dir " + folder + " is not a folder");
+        std::vector<ProcessRequest> requests;
+        for (const std::string& name : options.Positional())
+            for (const std::string& input : ExpandFileName(name)) {
+                request.input = input;
+                request.output = OutputName(folder, input, request.sameFormat);
+                requests.push_back(request);
+            }
+        return RunBatch(plugin, settings, requests, jobs);
     }
-    SampleBlock block{};
-    block.channelsBegin = pointers.data();
-    block.channelsEnd = block.channelsCapacityEnd = pointers.data() + pointers.size();
 
-    WavWriter writer(options.Positional()[1], outFormat);
-    const auto processStream = PLUGIN_EXPORT(plugin, ProcessStream);
-    Progress progress(reader.FrameCount(), inFormat.sampleRate);
-    uint64_t done = 0;
-    for (;;) {
-        block.sampleCount = static_cast<int32_t>(hostBlock);
-        const uint32_t processed = processStream(&block, stream);
-        const uint32_t usable = std::min(processed, hostBlock);
-        writer.WriteFrames(pointers.data(), usable);
-        done += usable;
-        progress.Advance(done);
-        if (processed < hostBlock)
-            break;
-    }
-    PLUGIN_EXPORT(plugin, CloseStream)(stream);
-    writer.Finish();
-
-    std::fprintf(stderr, "effect-host: %s -> %s: %llu frames, %s; %s\n", options.Positional()[0].c_str(),
-                 options.Positional()[1].c_str(), static_cast<unsigned long long>(done), inFormat.Describe().c_str(),
-                 DescribeSettings(*settings.Get()).c_str());
-    if (writer.ClippedSamples())
-        std::fprintf(stderr, "effect-host: %llu samples clipped to the %u-bit range\n",
-                     static_cast<unsigned long long>(writer.ClippedSamples()), outFormat.bitsPerSample);
+    request.input = options.Positional()[0];
+    request.output = options.Positional()[1];
+    SettingsRecord stream = StreamRecord(plugin, settings);
+    std::unique_ptr<Progress> progress;
+    const ProcessResult result =
+        ProcessFile(plugin, stream.Get(), request, [&progress](uint64_t done, uint64_t total, uint32_t sampleRate) {
+            if (!progress)
+                progress.reset(new Progress(total, sampleRate));
+            progress->Advance(done);
+        });
+    std::fputs(ResultLines(request, result, *settings.Get()).c_str(), stderr);
     return 0;
 }
