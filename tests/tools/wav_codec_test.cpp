@@ -9,6 +9,7 @@
 #include "support/wav_builder.h"
 #include "g711.h"
 #include "sample_codec.h"
+#include "wav_file.h"
 
 namespace {
 
@@ -167,3 +168,23 @@ TEST(SampleCodec, FloatAndCompandedSamplesConvertExactly)
 }
 
 }  // namespace
+
+TEST(WavWriter, AnOutputPastRiffSizesIsRf64BeforeTheFirstSample)
+{
+    WavLayout layout;
+    layout.format.encoding = SampleEncoding::Float;
+    layout.format.channels = 2;
+    layout.format.sampleRate = 48000;
+    layout.format.bitsPerSample = 32;
+    const uint64_t framesThatFit = (0xFFFFFFFFull - 4096) / layout.format.BytesPerFrame();
+    const uint64_t framesPastRiff = 0x100000000ull / layout.format.BytesPerFrame();
+    for (uint64_t frames : {framesThatFit, framesPastRiff}) {
+        SCOPED_TRACE(frames);
+        layout.frames = frames;
+        const WavWriter writer("large.wav", layout);
+        EXPECT_EQ(frames == framesThatFit ? WavContainer::Riff : WavContainer::Rf64, writer.Container());
+    }
+    // An unfinished writer leaves nothing behind.
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA("large.wav.partial"));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA("large.wav"));
+}
