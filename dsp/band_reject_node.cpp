@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "dsp/band_reject_sse2.h"
-#include "dsp/flush_to_zero.h"
+#include "dsp/fp_state.h"
 
 namespace {
 constexpr double kBandwidthLimitRatio = 0.4166666666666667;  // 5/12: tan's argument stays <= 75 degrees
@@ -40,6 +40,7 @@ bool AnyBuffersOverlap(float* const* channels, int channelCount, int count)
 void BandRejectNode::SetFormat(const AudioFormat* format)
 {
     ProcessingNode::SetFormat(format);
+    const FpStateScope state;
     const double fs = sampleRate_;
 
     const double limit = fs * kBandwidthLimitRatio;
@@ -69,7 +70,7 @@ int BandRejectNode::DoProcess(const SampleBlock& block)
 {
     if (PassesThrough())
         return 1;
-    const FlushToZeroScope flush;
+    const SseStateScope state;
     const int channels = std::min(ChannelsIn(block), HistorySlots());
     float* const* buffers = block.channelsBegin;
     const int count = block.sampleCount;

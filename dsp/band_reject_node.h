@@ -24,9 +24,10 @@ public:
 
     // Computes the coefficients from cutOffFreq and bandWidth (lowering bandWidth to 5/12 of
     // the sample rate) and clears the history of max(kMinHistorySlots, nChannels) channels.
+    // The coefficients are the same whatever floating-point state the caller left set.
     void SetFormat(const AudioFormat* format) override;
-    // Filters every channel that has a history slot, in place, flushing results that would be
-    // subnormal to zero. Leaves the block untouched when the centre lies above 5/11 of the
+    // Filters every channel that has a history slot, in place, rounding to nearest whatever
+    // the caller's MXCSR holds and flushing results that would be subnormal to zero. Leaves the block untouched when the centre lies above 5/11 of the
     // sample rate or the format gave unusable coefficients.
     int DoProcess(const SampleBlock& block) override;
 

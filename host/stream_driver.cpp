@@ -4,6 +4,7 @@
 #include <memory>
 #include <new>
 
+#include "dsp/fp_state.h"
 #include "dsp/processing_node.h"
 #include "host/plugin_api.h"
 
@@ -15,7 +16,11 @@ constexpr int kInlineChannels = 16;
 uint32_t ProcessWhole(SampleBlock* block, const EffectSettings& stream)
 {
     const uint32_t delivered = stream.callBack(stream.callBackContext, block);
-    stream.headNode->Process(*block);
+    {
+        // Once for the whole chain, and only after the callback, which sees the host's state.
+        const SseStateScope state;
+        stream.headNode->Process(*block);
+    }
     block->processedCount = static_cast<int32_t>(delivered);
     return delivered;
 }

@@ -8,6 +8,7 @@
 
 #include "dsp/band_reject_node.h"
 #include "dsp/chain.h"
+#include "dsp/fp_state.h"
 #include "dsp/gain_node.h"
 #include "dsp/sample_buffers.h"
 
@@ -70,6 +71,7 @@ double Peak(const float* samples)
 
 void ComputeResponse(const EffectSettings& settings, EffectSettings& previewChain, ResponseCurve& curve)
 {
+    const FpStateScope state;
     const TestTones& tones = Tones();
     SampleBuffers buffers;
     buffers.AllocateBuffers(1, kToneSamples);
