@@ -43,6 +43,11 @@ GainNode* HeadGain(const EffectSettings* record)
     return static_cast<GainNode*>(record->headNode);
 }
 
+void RunChain(const EffectSettings& record, const SampleBlock& block)
+{
+    record.filterNode->FilterThenScale(block, HeadGain(&record)->gain);
+}
+
 int32_t NodeFrequency(uint32_t hertz)
 {
     constexpr uint32_t kLargest = std::numeric_limits<int32_t>::max();

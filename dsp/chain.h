@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "dsp/sample_block.h"
 #include "host/records.h"
 
 class GainNode;
@@ -16,6 +17,10 @@ bool BuildChain(EffectSettings* record);
 void ReleaseChain(EffectSettings* record);
 
 GainNode* HeadGain(const EffectSettings* record);
+
+// Runs the record's chain over the block, with the output of Process on its head node: the
+// filter and the level in one pass over the samples.
+void RunChain(const EffectSettings& record, const SampleBlock& block);
 
 // A record's frequency, unsigned, as the nodes' signed field: values above INT32_MAX are limited
 // to it rather than wrapped to negatives, so a huge bandwidth meets the filter's own limit and

@@ -4,8 +4,7 @@
 #include <memory>
 #include <new>
 
-#include "dsp/fp_state.h"
-#include "dsp/processing_node.h"
+#include "dsp/chain.h"
 #include "host/plugin_api.h"
 
 namespace {
@@ -16,11 +15,7 @@ constexpr int kInlineChannels = 16;
 uint32_t ProcessWhole(SampleBlock* block, const EffectSettings& stream)
 {
     const uint32_t delivered = stream.callBack(stream.callBackContext, block);
-    {
-        // Once for the whole chain, and only after the callback, which sees the host's state.
-        const SseStateScope state;
-        stream.headNode->Process(*block);
-    }
+    RunChain(stream, *block);
     block->processedCount = static_cast<int32_t>(delivered);
     return delivered;
 }

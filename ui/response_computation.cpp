@@ -93,7 +93,7 @@ void ComputeResponse(const EffectSettings& settings, EffectSettings& previewChai
     for (size_t n = 0; n < tones.frequencies.size(); ++n) {
         std::memcpy(samples, tones.samples.data() + n * kToneSamples, kToneSamples * sizeof(float));
         const SampleBlock block = buffers.Block();
-        gain->Process(block);
+        RunChain(previewChain, block);
         curve.Append(CurvePoint{std::log10(tones.frequencies[n]) + 1.0, 4.0 * std::log10(Peak(samples) + kPeakFloor),
                                 0.0});
     }

@@ -16,6 +16,7 @@
 #include "dsp/gain_pass.h"
 #include "host/plugin_api.h"
 #include "platform/handles.h"
+#include "tools/benchmark/plain_loop.h"
 
 namespace {
 
@@ -90,51 +91,9 @@ struct NoiseSource {
     }
 };
 
-// The filter and the level written out once, independently of the library: one channel after
-// the other through the recurrence, then the gain pass.
-class ReferenceLoop {
-public:
-    explicit ReferenceLoop(int channels) : history_(channels, History{})
-    {
-        const double fs = kSampleRate;
-        const double t = std::tan((kBandwidth * 3.141592653589793) / fs);
-        const double c2 = 2.0 * std::cos((kCentre * 6.283185307179586) / fs);
-        const double d = t + 1.0;
-        a0_ = 1.0 / d;
-        a1_ = -(c2 / d);
-        a2_ = 1.0 / d;
-        b1_ = -(c2 / d);
-        b2_ = (1.0 - t) / d;
-    }
-
-    void Process(float* const* channels, int32_t count)
-    {
-        for (size_t k = 0; k < history_.size(); ++k) {
-            History& h = history_[k];
-            double x1 = h.x1, x2 = h.x2, y1 = h.y1, y2 = h.y2;
-            float* samples = channels[k];
-            for (int32_t j = 0; j < count; ++j) {
-                const double x = samples[j];
-                const double y = a0_ * x + a1_ * x1 + a2_ * x2 - b1_ * y1 - b2_ * y2;
-                x2 = x1;
-                x1 = x;
-                y2 = y1;
-                y1 = y;
-                samples[j] = static_cast<float>(y);
-            }
-            h = History{x1, x2, y1, y2};
-        }
-        for (size_t k = 0; k < history_.size(); ++k)
-            for (int32_t j = 0; j < count; ++j)
-                channels[k][j] = static_cast<float>(channels[k][j] * kLevel);
-    }
-
-private:
-    struct History {
-        double x1, x2, y1, y2;
-    };
-    std::vector<History> history_;
-    double a0_, a1_, a2_, b1_, b2_;
+// The filter and the level written out once, independently of the library.
+struct ReferenceLoop : PlainLoop {
+    explicit ReferenceLoop(int channels) : PlainLoop(channels, kSampleRate, kCentre, kBandwidth, kLevel) {}
 };
 
 class HostBuffers {
@@ -322,7 +281,7 @@ SilenceFigures MeasureSilence(const Plugin& plugin, uint32_t rate, const std::ve
 // and beyond them.
 void ReportGainPass()
 {
-    std::printf("gain pass (%s kernel) against copying the same samples, ns/sample\n", AvxUsable() ? "AVX" : "SSE2");
+    std::printf("gain pass against copying the same samples, ns/sample\n");
     for (size_t count : {size_t{10} * kHostBlock, size_t{1} << 24}) {
         std::vector<float> samples(count, 0.25f), copy(count);
         double gain = 1e30, copying = 1e30;
@@ -345,6 +304,8 @@ void ReportGainPass()
 
 // The settings window's response computation and graph paint (response_benchmark.cpp).
 void RunResponseBenchmark();
+// ProcessStream as hosts call it (host_patterns.cpp); false when an output differed.
+bool RunHostPatternBenchmark();
 
 int main()
 {
@@ -372,6 +333,10 @@ int main()
     }
     if (!allIdentical) {
         std::fprintf(stderr, "benchmark: FAILED: ProcessStream's output differs from the reference loop's\n");
+        return 1;
+    }
+    if (!RunHostPatternBenchmark()) {
+        std::fprintf(stderr, "benchmark: FAILED: ProcessStream's output differs from the plain loop's\n");
         return 1;
     }
     ReportGainPass();
