@@ -26,28 +26,21 @@ struct LaneCoefficients {
     Vec a0, a1, a2, b1, b2, level;
 };
 
-// One frame, FilterChannel's statement lane by lane, in its two halves: the inputs' terms,
-// which wait on no output, and the outputs' terms, the latency-bound recurrence.
+// One frame: FilterChannel's statement, lane by lane.
 template <class Lanes>
-inline typename Lanes::Vec FeedForward(const LaneCoefficients<Lanes>& k, LaneState<Lanes>& s, typename Lanes::Vec x)
+inline typename Lanes::Vec Step(const LaneCoefficients<Lanes>& k, LaneState<Lanes>& s, typename Lanes::Vec x)
 {
-    const typename Lanes::Vec sum = k.a0 * x + k.a1 * s.x1 + k.a2 * s.x2;
+    const typename Lanes::Vec y = k.a0 * x + k.a1 * s.x1 + k.a2 * s.x2 - k.b1 * s.y1 - k.b2 * s.y2;
     s.x2 = s.x1;
     s.x1 = x;
-    return sum;
-}
-
-template <class Lanes>
-inline typename Lanes::Vec FeedBack(const LaneCoefficients<Lanes>& k, LaneState<Lanes>& s, typename Lanes::Vec sum)
-{
-    const typename Lanes::Vec y = sum - k.b1 * s.y1 - k.b2 * s.y2;
     s.y2 = s.y1;
     s.y1 = y;
     return y;
 }
 
-// Groups vectors frame by frame, so that their latency-bound recurrences overlap; lanes holds
-// Groups * kWidth buffers.
+// Groups vectors, frame by frame across the groups, so that the processor finds their
+// independent steps side by side; lanes holds Groups * kWidth buffers. Unrolled, so that the
+// state stays in registers as far as they go.
 template <class Lanes, int Groups>
 void FilterGroups(const LaneCoefficients<Lanes>& k, LaneState<Lanes> (&state)[kPassGroups], float* const* lanes,
                   int count)
@@ -56,31 +49,27 @@ void FilterGroups(const LaneCoefficients<Lanes>& k, LaneState<Lanes> (&state)[kP
     LaneState<Lanes> s[Groups];
     for (int g = 0; g < Groups; ++g)
         s[g] = state[g];
+    constexpr int kFrames = 4;  // per turn: a multiple of every lane width
     int j = 0;
-    // Frame by frame across the groups, so that the processor finds their independent steps
-    // side by side; unrolled, so that the state stays in registers as far as they go.
-    for (; j + kWidth <= count; j += kWidth) {
-        typename Lanes::Vec frames[Groups][kWidth];
-#pragma GCC unroll 3
-        for (int g = 0; g < Groups; ++g) {
-            Lanes::LoadFrames(lanes + g * kWidth, j, frames[g]);
-#pragma GCC unroll 4
-            for (int f = 0; f < kWidth; ++f)
-                frames[g][f] = FeedForward(k, s[g], frames[g][f]);
-        }
-#pragma GCC unroll 4
-        for (int f = 0; f < kWidth; ++f)
-#pragma GCC unroll 3
-            for (int g = 0; g < Groups; ++g)
-                frames[g][f] = FeedBack(k, s[g], frames[g][f]);
-#pragma GCC unroll 3
+    for (; j + kFrames <= count; j += kFrames) {
+        typename Lanes::Vec frames[Groups][kFrames];
+#pragma GCC unroll 5
         for (int g = 0; g < Groups; ++g)
-            Lanes::StoreFrames(lanes + g * kWidth, j, frames[g], k.level);
+            for (int part = 0; part < kFrames; part += kWidth)
+                Lanes::LoadFrames(lanes + g * kWidth, j + part, frames[g] + part);
+#pragma GCC unroll 4
+        for (int f = 0; f < kFrames; ++f)
+#pragma GCC unroll 5
+            for (int g = 0; g < Groups; ++g)
+                frames[g][f] = Step(k, s[g], frames[g][f]);
+#pragma GCC unroll 5
+        for (int g = 0; g < Groups; ++g)
+            for (int part = 0; part < kFrames; part += kWidth)
+                Lanes::StoreFrames(lanes + g * kWidth, j + part, frames[g] + part, k.level);
     }
     for (; j < count; ++j)
         for (int g = 0; g < Groups; ++g)
-            Lanes::StoreFrame(lanes + g * kWidth, j,
-                              FeedBack(k, s[g], FeedForward(k, s[g], Lanes::LoadFrame(lanes + g * kWidth, j))), k.level);
+            Lanes::StoreFrame(lanes + g * kWidth, j, Step(k, s[g], Lanes::LoadFrame(lanes + g * kWidth, j)), k.level);
     for (int g = 0; g < Groups; ++g)
         state[g] = s[g];
 }
@@ -106,12 +95,11 @@ void FilterPass(const BandRejectNode::Coefficients& c, BandRejectNode::ChannelHi
         state[g] = {Lanes::Load(x1), Lanes::Load(x2), Lanes::Load(y1), Lanes::Load(y2)};
     }
     const LaneCoefficients<Lanes> k(c, level);
-    if (groups == 1)
-        FilterGroups<Lanes, 1>(k, state, lanes, count);
-    else if (groups == 2)
-        FilterGroups<Lanes, 2>(k, state, lanes, count);
-    else
-        FilterGroups<Lanes, 3>(k, state, lanes, count);
+    using Kernel = void (*)(const LaneCoefficients<Lanes>&, LaneState<Lanes>(&)[kPassGroups], float* const*, int);
+    static constexpr Kernel kByGroups[kPassGroups] = {FilterGroups<Lanes, 1>, FilterGroups<Lanes, 2>,
+                                                      FilterGroups<Lanes, 3>, FilterGroups<Lanes, 4>,
+                                                      FilterGroups<Lanes, 5>};
+    kByGroups[groups - 1](k, state, lanes, count);
     for (int g = 0; g < groups; ++g) {
         double x1[kWidth], x2[kWidth], y1[kWidth], y2[kWidth];
         Lanes::Store(x1, state[g].x1), Lanes::Store(x2, state[g].x2);

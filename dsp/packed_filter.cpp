@@ -1,5 +1,7 @@
 #include "dsp/packed_filter.h"
 
+#include "dsp/gain_pass.h"
+
 #include <cpuid.h>
 
 #include <algorithm>
@@ -34,7 +36,7 @@ PackedPath ChoosePackedPath(int channelCount)
 {
     // Chosen on the first call, whatever the order in which the library's statics start.
     static const PackedPath widest = WidestPath();
-    // One or two channels fill SSE2's two lanes; four lanes would only compute copies.
+    // Two channels fill SSE2's two lanes; four lanes would only compute copies.
     return channelCount <= 2 ? PackedPath::Sse2 : widest;
 }
 
@@ -62,7 +64,11 @@ void FilterChannelsPacked(PackedPath path, const BandRejectNode::Coefficients& c
     for (int first = 0; first < channelCount; first += passChannels) {
         const int n = std::min(passChannels, channelCount - first);
         float* const* buffers = channels + first;
-        if (buffersApart || BuffersApart(buffers, n, count)) {
+        if (n == 1) {
+            BandRejectNode::FilterChannel(c, history[first], buffers[0], count);
+            if (level != 1.0)
+                ScaleSamples(level, buffers[0], count);
+        } else if (buffersApart || BuffersApart(buffers, n, count)) {
             (avx ? FilterPassAvx : FilterPassSse2)(c, history + first, buffers, n, count, level);
         } else {
             // The level is 1 here: only buffers apart take another.

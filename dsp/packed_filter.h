@@ -23,8 +23,9 @@ void FilterChannelsPacked(PackedPath path, const BandRejectNode::Coefficients& c
                           BandRejectNode::ChannelHistory* history, float* const* channels, int channelCount, int count,
                           double level, bool buffersApart);
 
-// One pass of a kernel: at most kPassGroups times its lanes of channels, buffers apart.
-constexpr int kPassGroups = 3;
+// One pass of a kernel: at most kPassGroups times its lanes of channels, buffers apart. Five
+// pairs of SSE2 lanes keep ten channels in one pass.
+constexpr int kPassGroups = 5;
 void FilterPassSse2(const BandRejectNode::Coefficients& c, BandRejectNode::ChannelHistory* history,
                     float* const* channels, int channelCount, int count, double level);
 void FilterPassAvx(const BandRejectNode::Coefficients& c, BandRejectNode::ChannelHistory* history,

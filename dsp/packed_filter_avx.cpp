@@ -20,7 +20,7 @@ struct AvxLanes {
     // The filter's output rounded to float, then the gain pass's product rounded to float.
     static __m128 Leveled(Vec y, Vec level) { return _mm256_cvtpd_ps(_mm256_cvtps_pd(_mm256_cvtpd_ps(y)) * level); }
 
-    static void LoadFrames(float* const* lanes, int j, Vec (&frames)[kWidth])
+    static void LoadFrames(float* const* lanes, int j, Vec* frames)
     {
         __m128 r0 = _mm_loadu_ps(lanes[0] + j), r1 = _mm_loadu_ps(lanes[1] + j);
         __m128 r2 = _mm_loadu_ps(lanes[2] + j), r3 = _mm_loadu_ps(lanes[3] + j);
@@ -28,7 +28,7 @@ struct AvxLanes {
         frames[0] = _mm256_cvtps_pd(r0), frames[1] = _mm256_cvtps_pd(r1);
         frames[2] = _mm256_cvtps_pd(r2), frames[3] = _mm256_cvtps_pd(r3);
     }
-    static void StoreFrames(float* const* lanes, int j, const Vec (&y)[kWidth], Vec level)
+    static void StoreFrames(float* const* lanes, int j, const Vec* y, Vec level)
     {
         __m128 r0 = Leveled(y[0], level), r1 = Leveled(y[1], level);
         __m128 r2 = Leveled(y[2], level), r3 = Leveled(y[3], level);

@@ -13,13 +13,13 @@ struct Sse2Lanes {
     // The filter's output rounded to float, then the gain pass's product.
     static Vec Leveled(Vec y, Vec level) { return _mm_cvtps_pd(_mm_cvtpd_ps(y)) * level; }
 
-    static void LoadFrames(float* const* lanes, int j, Vec (&frames)[kWidth])
+    static void LoadFrames(float* const* lanes, int j, Vec* frames)
     {
         const Vec low = WidenTwo(lanes[0] + j), high = WidenTwo(lanes[1] + j);
         frames[0] = _mm_unpacklo_pd(low, high);
         frames[1] = _mm_unpackhi_pd(low, high);
     }
-    static void StoreFrames(float* const* lanes, int j, const Vec (&y)[kWidth], Vec level)
+    static void StoreFrames(float* const* lanes, int j, const Vec* y, Vec level)
     {
         const Vec first = Leveled(y[0], level), second = Leveled(y[1], level);
         NarrowTwo(lanes[0] + j, _mm_unpacklo_pd(first, second));
