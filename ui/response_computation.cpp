@@ -6,10 +6,8 @@
 #include <cstring>
 #include <vector>
 
-#include "dsp/band_reject_node.h"
 #include "dsp/chain.h"
 #include "dsp/fp_state.h"
-#include "dsp/gain_node.h"
 #include "dsp/sample_buffers.h"
 
 namespace {
@@ -81,13 +79,7 @@ void ComputeResponse(const EffectSettings& settings, EffectSettings& previewChai
     format.nChannels = 1;
     format.nSamplesPerSec = kSampleRate;
 
-    GainNode* gain = HeadGain(&previewChain);
-    gain->gain = settings.dryOut;
-    gain->SetFormat(&format);
-    BandRejectNode* filter = previewChain.filterNode;
-    filter->cutOffFreq = NodeFrequency(settings.cutOffFreq);
-    filter->bandWidth = NodeFrequency(settings.bandWidth);
-    filter->SetFormat(&format);
+    PrepareChain(previewChain, settings, &format);
 
     curve.Clear();
     for (size_t n = 0; n < tones.frequencies.size(); ++n) {
