@@ -1,13 +1,13 @@
 #include "dsp/packed_filter.h"
 
-#include "dsp/gain_pass.h"
-
 #include <cpuid.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+
+#include "dsp/gain_pass.h"
 
 // The processor's flag, and the system's saving of the AVX registers on a task switch
 // (OSXSAVE, then the SSE and AVX bits of XCR0).
