@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
 
-#include "dsp/band_reject_sse2.h"
-#include "dsp/flush_to_zero.h"
+#include "dsp/fp_state.h"
+#include "dsp/gain_pass.h"
+#include "dsp/packed_filter.h"
 
 namespace {
 constexpr double kBandwidthLimitRatio = 0.4166666666666667;  // 5/12: tan's argument stays <= 75 degrees
@@ -19,27 +19,12 @@ bool IsFinite(const BandRejectNode::Coefficients& c)
            std::isfinite(c.b2);
 }
 
-// Filtering channels side by side equals one after the other only when no two buffers share
-// a sample; a host that hands the same buffer twice gets the one-after-the-other result. Only
-// channels packed together are compared: groups run one after the other, so buffers shared
-// across groups already meet in order, and the cost stays linear in the channel count.
-bool AnyBuffersOverlap(float* const* channels, int channelCount, int count)
-{
-    const uintptr_t bytes = static_cast<uintptr_t>(count) * sizeof(float);
-    for (int i = 0; i < channelCount; ++i)
-        for (int k = i + 1; k < channelCount; ++k) {
-            const uintptr_t a = reinterpret_cast<uintptr_t>(channels[i]);
-            const uintptr_t b = reinterpret_cast<uintptr_t>(channels[k]);
-            if (a < b + bytes && b < a + bytes)
-                return true;
-        }
-    return false;
-}
 }  // namespace
 
 void BandRejectNode::SetFormat(const AudioFormat* format)
 {
     ProcessingNode::SetFormat(format);
+    const FpStateScope state;
     const double fs = sampleRate_;
 
     const double limit = fs * kBandwidthLimitRatio;
@@ -69,21 +54,27 @@ int BandRejectNode::DoProcess(const SampleBlock& block)
 {
     if (PassesThrough())
         return 1;
-    const FlushToZeroScope flush;
+    const SseStateScope state;
     const int channels = std::min(ChannelsIn(block), HistorySlots());
-    float* const* buffers = block.channelsBegin;
-    const int count = block.sampleCount;
-    for (int first = 0; first < channels; first += kMaxPackedChannels) {
-        const int group = std::min(kMaxPackedChannels, channels - first);
-        float* const* groupBuffers = buffers + first;
-        if (group == 1 || count <= 0 || AnyBuffersOverlap(groupBuffers, group, count)) {
-            for (int k = 0; k < group; ++k)
-                FilterChannel(coefficients_, history_[first + k], groupBuffers[k], count);
-        } else {
-            FilterChannelsPacked(coefficients_, &history_[first], groupBuffers, group, count);
-        }
-    }
+    FilterChannelsPacked(ChoosePackedPath(channels), coefficients_, history_.data(), block.channelsBegin, channels,
+                         block.sampleCount, 1.0, false);
     return 1;
+}
+
+void BandRejectNode::FilterThenScale(const SampleBlock& block, double level)
+{
+    const SseStateScope state;
+    const int channels = ChannelsIn(block);
+    const int filtered = PassesThrough() ? 0 : std::min(channels, HistorySlots());
+    // The level joins the filter only where no two buffers meet: a shared buffer must be
+    // filtered for every channel before it is scaled for any.
+    const bool apart = filtered > 0 && filtered <= kFusedChannelLimit &&
+                       BuffersApart(block.channelsBegin, filtered, block.sampleCount);
+    if (filtered > 0)
+        FilterChannelsPacked(ChoosePackedPath(filtered), coefficients_, history_.data(), block.channelsBegin, filtered,
+                             block.sampleCount, apart ? level : 1.0, apart);
+    for (int k = apart ? filtered : 0; k < channels; ++k)
+        ScaleSamples(level, block.channelsBegin[k], block.sampleCount);
 }
 
 void BandRejectNode::FilterChannel(const Coefficients& c, ChannelHistory& h, float* samples, int count)

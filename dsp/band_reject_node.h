@@ -24,14 +24,18 @@ public:
 
     // Computes the coefficients from cutOffFreq and bandWidth (lowering bandWidth to 5/12 of
     // the sample rate) and clears the history of max(kMinHistorySlots, nChannels) channels.
+    // The coefficients are the same whatever floating-point state the caller left set.
     void SetFormat(const AudioFormat* format) override;
-    // Filters every channel that has a history slot, in place, flushing results that would be
-    // subnormal to zero. Leaves the block untouched when the centre lies above 5/11 of the
+    // Filters every channel that has a history slot, in place, rounding to nearest whatever
+    // the caller's MXCSR holds and flushing results that would be subnormal to zero. Leaves the block untouched when the centre lies above 5/11 of the
     // sample rate or the format gave unusable coefficients.
     int DoProcess(const SampleBlock& block) override;
+    // The chain's work in one pass over the samples: DoProcess, then every channel of the
+    // block times level, as GainNode does, with the same bits.
+    void FilterThenScale(const SampleBlock& block, double level);
 
     // The readable statement of the filter: one channel's samples through the recurrence.
-    // DoProcess runs several channels at once with the same arithmetic (band_reject_sse2.h).
+    // DoProcess runs several channels at once with the same arithmetic (packed_filter.h).
     static void FilterChannel(const Coefficients& c, ChannelHistory& h, float* samples, int count);
     // The history to carry into the next block: cleared when a non-finite sample has reached it.
     static ChannelHistory Settled(const ChannelHistory& h);
@@ -44,6 +48,8 @@ public:
     int32_t bandWidth = 400;
 
 private:
+    // Beyond this many channels the buffers are not compared, and the level takes a pass of its own.
+    static constexpr int kFusedChannelLimit = 16;
     bool PassesThrough() const;
 
     Coefficients coefficients_{};

@@ -7,6 +7,16 @@
 #include "dsp/band_reject_node.h"
 #include "dsp/gain_node.h"
 
+namespace {
+// The record's level into the gain, its frequencies, limited, into the filter.
+void CopyValues(EffectSettings& chain, const EffectSettings& values)
+{
+    HeadGain(&chain)->gain = values.dryOut;
+    chain.filterNode->cutOffFreq = NodeFrequency(values.cutOffFreq);
+    chain.filterNode->bandWidth = NodeFrequency(values.bandWidth);
+}
+}  // namespace
+
 bool BuildChain(EffectSettings* record)
 {
     record->headNode = nullptr;
@@ -21,13 +31,18 @@ bool BuildChain(EffectSettings* record)
     } catch (const std::bad_alloc&) {
         return false;
     }
-    gain->gain = record->dryOut;
     gain->SetNext(filter.get());
-    filter->cutOffFreq = NodeFrequency(record->cutOffFreq);
-    filter->bandWidth = NodeFrequency(record->bandWidth);
     record->headNode = gain.release();
     record->filterNode = filter.release();
+    CopyValues(*record, *record);
     return true;
+}
+
+void PrepareChain(EffectSettings& chain, const EffectSettings& values, const AudioFormat* format)
+{
+    CopyValues(chain, values);
+    chain.headNode->SetFormat(format);
+    chain.filterNode->SetFormat(format);
 }
 
 void ReleaseChain(EffectSettings* record)
@@ -41,6 +56,11 @@ void ReleaseChain(EffectSettings* record)
 GainNode* HeadGain(const EffectSettings* record)
 {
     return static_cast<GainNode*>(record->headNode);
+}
+
+void RunChain(const EffectSettings& record, const SampleBlock& block)
+{
+    record.filterNode->FilterThenScale(block, HeadGain(&record)->gain);
 }
 
 int32_t NodeFrequency(uint32_t hertz)

@@ -1,11 +1,11 @@
 #include "dsp/gain_node.h"
 
-#include "dsp/flush_to_zero.h"
+#include "dsp/fp_state.h"
 #include "dsp/gain_pass.h"
 
 int GainNode::DoProcess(const SampleBlock& block)
 {
-    const FlushToZeroScope flush;
+    const SseStateScope state;
     const int channels = ChannelsIn(block);
     for (int k = 0; k < channels; ++k)
         ScaleSamples(gain, block.channelsBegin[k], block.sampleCount);

@@ -19,14 +19,3 @@ inline void NarrowTwo(float* samples, __m128d values)
 {
     _mm_storel_epi64(reinterpret_cast<__m128i*>(samples), _mm_castps_si128(_mm_cvtpd_ps(values)));
 }
-
-// The low (high) lanes of a and b: integer shuffles, which two ports execute, not one.
-inline __m128d LowLanes(__m128d a, __m128d b)
-{
-    return _mm_castsi128_pd(_mm_unpacklo_epi64(_mm_castpd_si128(a), _mm_castpd_si128(b)));
-}
-
-inline __m128d HighLanes(__m128d a, __m128d b)
-{
-    return _mm_castsi128_pd(_mm_unpackhi_epi64(_mm_castpd_si128(a), _mm_castpd_si128(b)));
-}

@@ -1,33 +1,33 @@
 // ProcessStream: pulls the host's samples through its callback and runs the chain over the
-// host's own buffers. Requests longer than kBlockLimit are cut into sub-blocks that point into
+// host's own buffers. Requests longer than kBlockLimit are cut into pieces that point into
 // those buffers, so the callback is never asked for more and no sample is copied.
+#include <algorithm>
 #include <memory>
 #include <new>
 
-#include "dsp/processing_node.h"
+#include "dsp/chain.h"
 #include "host/export_guard.h"
 #include "host/plugin_api.h"
 
 namespace {
 constexpr int32_t kBlockLimit = 16384;
-// Sub-blocks of hosts up to this many channels point into a stack array: no allocation.
+// Pieces of hosts up to this many channels point into a stack array: no allocation.
 constexpr int kInlineChannels = 16;
 
-uint32_t ProcessWhole(SampleBlock* block, const EffectSettings& stream)
+// One block as the host handed it, or one piece of it: its samples fetched through the
+// callback, the chain run over all of them whatever was delivered, the delivered count stored
+// and returned.
+uint32_t FetchAndProcess(SampleBlock* block, const EffectSettings& stream)
 {
     const uint32_t delivered = stream.callBack(stream.callBackContext, block);
-    stream.headNode->Process(*block);
+    RunChain(stream, *block);
     block->processedCount = static_cast<int32_t>(delivered);
     return delivered;
 }
 
-uint32_t Finish(SampleBlock* block, uint32_t processed)
-{
-    block->processedCount = static_cast<int32_t>(processed);
-    return processed;
-}
-
-uint32_t ProcessInSubBlocks(SampleBlock* block, const EffectSettings& stream)
+// Pieces of kBlockLimit samples and then the remainder, each pointing into the host's buffers,
+// in order; a short delivery ends the request after its own piece.
+uint32_t ProcessInPieces(SampleBlock* block, const EffectSettings& stream)
 {
     const int channels = ChannelsIn(*block);
     float* inlinePointers[kInlineChannels];
@@ -40,34 +40,26 @@ uint32_t ProcessInSubBlocks(SampleBlock* block, const EffectSettings& stream)
         pointers = heapPointers.get();
     }
 
-    SampleBlock sub = *block;
-    sub.channelsBegin = channels ? pointers : nullptr;
-    sub.channelsEnd = channels ? pointers + channels : nullptr;
-    sub.channelsCapacityEnd = sub.channelsEnd;
-    sub.processedCount = 0;
-
-    auto point = [&](int32_t offset, int32_t count) {
-        for (int k = 0; k < channels; ++k)
-            pointers[k] = block->channelsBegin[k] + offset;
-        sub.sampleCount = count;
-    };
+    SampleBlock piece = *block;
+    piece.channelsBegin = channels ? pointers : nullptr;
+    piece.channelsEnd = channels ? pointers + channels : nullptr;
+    piece.channelsCapacityEnd = piece.channelsEnd;
+    piece.processedCount = 0;
 
     const int32_t n = block->sampleCount;
-    const int32_t full = n / kBlockLimit;
-    for (int32_t i = 0; i < full; ++i) {
-        point(i * kBlockLimit, kBlockLimit);
-        const uint32_t delivered = ProcessWhole(&sub, stream);
-        if (delivered < static_cast<uint32_t>(kBlockLimit))
-            return Finish(block, i * kBlockLimit + delivered);
+    int32_t processed = n;
+    for (int32_t offset = 0; offset < n; offset += kBlockLimit) {
+        for (int k = 0; k < channels; ++k)
+            pointers[k] = block->channelsBegin[k] + offset;
+        piece.sampleCount = std::min(kBlockLimit, n - offset);
+        const uint32_t delivered = FetchAndProcess(&piece, stream);
+        if (delivered < static_cast<uint32_t>(piece.sampleCount)) {
+            processed = offset + static_cast<int32_t>(delivered);
+            break;
+        }
     }
-    const int32_t remainder = n % kBlockLimit;
-    if (remainder == 0)
-        return Finish(block, n);
-    point(full * kBlockLimit, remainder);
-    const uint32_t delivered = ProcessWhole(&sub, stream);
-    if (delivered < static_cast<uint32_t>(remainder))
-        return Finish(block, full * kBlockLimit + delivered);
-    return Finish(block, n);
+    block->processedCount = processed;
+    return static_cast<uint32_t>(processed);
 }
 }  // namespace
 
@@ -77,7 +69,7 @@ extern "C" uint32_t __cdecl ProcessStream(SampleBlock* block, EffectSettings* st
         if (!stream->headNode || !stream->callBack)
             return 0;
         if (block->sampleCount <= kBlockLimit)
-            return ProcessWhole(block, *stream);
-        return ProcessInSubBlocks(block, *stream);
+            return FetchAndProcess(block, *stream);
+        return ProcessInPieces(block, *stream);
     });
 }

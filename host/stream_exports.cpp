@@ -74,11 +74,7 @@ extern "C" uint32_t __cdecl OpenStream(EffectSettings* stream, const WAVEFORMATE
         const auto* audioFormat = reinterpret_cast<const AudioFormat*>(format);
         try {
             stream->headNode->OnStreamOpen();
-            HeadGain(stream)->gain = stream->dryOut;
-            stream->headNode->SetFormat(audioFormat);
-            stream->filterNode->cutOffFreq = NodeFrequency(stream->cutOffFreq);
-            stream->filterNode->bandWidth = NodeFrequency(stream->bandWidth);
-            stream->filterNode->SetFormat(audioFormat);
+            PrepareChain(*stream, *stream, audioFormat);
         } catch (...) {
             // Out of memory for the filter's history: the record is left without a stream.
             ReleaseChain(stream);

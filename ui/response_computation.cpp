@@ -6,9 +6,8 @@
 #include <cstring>
 #include <vector>
 
-#include "dsp/band_reject_node.h"
 #include "dsp/chain.h"
-#include "dsp/gain_node.h"
+#include "dsp/fp_state.h"
 #include "dsp/sample_buffers.h"
 
 namespace {
@@ -70,6 +69,7 @@ double Peak(const float* samples)
 
 void MeasureResponse(const EffectSettings& settings, EffectSettings& previewChain, ResponseCurve& curve)
 {
+    const FpStateScope state;
     const TestTones& tones = Tones();
     SampleBuffers buffers;
     buffers.AllocateBuffers(1, kToneSamples);
@@ -79,19 +79,13 @@ void MeasureResponse(const EffectSettings& settings, EffectSettings& previewChai
     format.nChannels = 1;
     format.nSamplesPerSec = kSampleRate;
 
-    GainNode* gain = HeadGain(&previewChain);
-    gain->gain = settings.dryOut;
-    gain->SetFormat(&format);
-    BandRejectNode* filter = previewChain.filterNode;
-    filter->cutOffFreq = NodeFrequency(settings.cutOffFreq);
-    filter->bandWidth = NodeFrequency(settings.bandWidth);
-    filter->SetFormat(&format);
+    PrepareChain(previewChain, settings, &format);
 
     curve.Clear();
     for (size_t n = 0; n < tones.frequencies.size(); ++n) {
         std::memcpy(samples, tones.samples.data() + n * kToneSamples, kToneSamples * sizeof(float));
         const SampleBlock block = buffers.Block();
-        gain->Process(block);
+        RunChain(previewChain, block);
         curve.Append(CurvePoint{std::log10(tones.frequencies[n]) + 1.0, 4.0 * std::log10(Peak(samples) + kPeakFloor),
                                 0.0});
     }

@@ -6,28 +6,20 @@
 #include <xmmintrin.h>
 
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
+#include "dsp/band_reject_node.h"
 #include "support/plugin_library.h"
+#include "support/reference_filter.h"
+#include "support/x87_control.h"
 #include "xml/xml_node.h"
 
 namespace {
 
 // Rounding and flush controls only: the sticky exception flags are the host's to clear.
 constexpr unsigned kMxcsrControls = 0xFFC0;
-
-unsigned short X87ControlWord()
-{
-    unsigned short word;
-    __asm__ __volatile__("fnstcw %0" : "=m"(word));
-    return word;
-}
-
-void SetX87ControlWord(unsigned short word)
-{
-    __asm__ __volatile__("fldcw %0" : : "m"(word));
-}
 
 struct FpState {
     unsigned mxcsr;
@@ -50,7 +42,8 @@ struct HostState {
 std::ostream& operator<<(std::ostream& out, const HostState& state) { return out << state.name; }
 
 // All exceptions masked in each. An unusual state with flush-to-zero and denormals-are-zero
-// set, and states with both clear, in which flushing left on by the library would show.
+// set, and states with both clear, in which flushing left on by the library would show; x87
+// precision 24, 53 and 64 bits with each rounding, and each SSE rounding.
 const HostState kHostStates[] = {
     // SSE rounding up; x87 rounding toward zero at 64-bit precision.
     {"RoundUpFlushing", 0x1F80 | 0x4000 | 0x8000 | 0x0040, 0x0F7F},
@@ -58,6 +51,15 @@ const HostState kHostStates[] = {
     {"NearestNotFlushing", 0x1F80, 0x027F},
     // SSE rounding down; x87 rounding up at 24-bit precision.
     {"RoundDownNotFlushing", 0x1F80 | 0x2000, 0x087F},
+    // Direct3D's habit: x87 at 24-bit precision.
+    {"X87Single", 0x1F80, 0x007F},
+    {"X87SingleTowardZero", 0x1F80, 0x0C7F},
+    {"X87DoubleDown", 0x1F80, 0x067F},
+    {"X87ExtendedUp", 0x1F80, 0x0B7F},
+    {"X87ExtendedTowardZero", 0x1F80, 0x0F7F},
+    {"SseTowardZero", 0x1F80 | 0x6000, 0x027F},
+    {"SseUp", 0x1F80 | 0x4000, 0x027F},
+    {"SseDown", 0x1F80 | 0x2000, 0x027F},
 };
 
 class FpStateThroughExports : public testing::TestWithParam<HostState> {
@@ -147,6 +149,77 @@ TEST_P(FpStateThroughExports, StreamExportsAndTheCallbackSeeAndKeepTheHostsState
         plugin.Free(stream);
         EXPECT_TRUE(Unchanged("Free"));
     }
+}
+
+// Noise, a different stretch for every channel and block; what was handed out is kept.
+struct NoiseSource {
+    std::mt19937 random{5};
+    std::vector<std::vector<float>> supplied;
+    static uint32_t __cdecl Supply(uint32_t context, SampleBlock* block)
+    {
+        auto* self = reinterpret_cast<NoiseSource*>(static_cast<uintptr_t>(context));
+        std::uniform_real_distribution<float> amplitude(-1.0f, 1.0f);
+        const int channels = ChannelsIn(*block);
+        self->supplied.resize(channels);
+        for (int k = 0; k < channels; ++k)
+            for (int32_t j = 0; j < block->sampleCount; ++j)
+                self->supplied[k].push_back(block->channelsBegin[k][j] = amplitude(self->random));
+        return static_cast<uint32_t>(block->sampleCount);
+    }
+};
+
+TEST_P(FpStateThroughExports, CoefficientsAndSamplesAreThoseOfTheUsualStateWhateverTheHostLeft)
+{
+    const struct {
+        uint32_t rate, centre, bandwidth;
+        double level;
+    } settings[] = {{44100, 1000, 400, 1.000015259254738}, {48000, 2500, 300, 0.7}, {22050, 100, 9000, 0.5}};
+    for (const auto& setting : settings)
+        for (uint16_t channels : {1, 2, 6, 10}) {
+            SCOPED_TRACE(testing::Message() << setting.rate << " Hz, centre " << setting.centre << ", bandwidth "
+                                            << setting.bandwidth << ", " << channels << " channels");
+            EffectSettings host{};
+            host.dryOut = setting.level;
+            host.cutOffFreq = setting.centre;
+            host.bandWidth = setting.bandwidth;
+            EffectSettings* stream = nullptr;
+            plugin.CopySettings(&stream, &host);
+            NoiseSource source;
+            plugin.SetStreamCallBack(NoiseSource::Supply, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&source)),
+                                     stream);
+            WAVEFORMATEX format{WAVE_FORMAT_IEEE_FLOAT, channels, setting.rate, setting.rate * 4u * channels,
+                                static_cast<WORD>(4 * channels), 32, 0};
+            plugin.OpenStream(stream, &format);
+            if (setting.rate == 44100) {
+                EXPECT_EQ(0.9722870136808628, stream->filterNode->Coeffs().a0);
+            }
+
+            std::vector<std::vector<float>> output(channels);
+            std::vector<std::vector<float>> buffers(channels, std::vector<float>(20000));
+            std::vector<float*> pointers;
+            for (auto& buffer : buffers)
+                pointers.push_back(buffer.data());
+            for (int32_t count : {64, 4096, 20000, 5}) {
+                SampleBlock block{0, pointers.data(), pointers.data() + channels, pointers.data() + channels, count,
+                                  0, 0};
+                plugin.ProcessStream(&block, stream);
+                for (int k = 0; k < channels; ++k)
+                    output[k].insert(output[k].end(), buffers[k].begin(), buffers[k].begin() + count);
+            }
+            plugin.CloseStream(stream);
+            plugin.Free(stream);
+
+            // The reference in the test program's own state.
+            TearDown();
+            for (int k = 0; k < channels; ++k) {
+                const std::vector<float> expected = ReferenceStream(source.supplied[k], setting.rate, setting.centre,
+                                                                    setting.bandwidth, setting.level);
+                ASSERT_EQ(expected.size(), output[k].size());
+                EXPECT_EQ(0, std::memcmp(expected.data(), output[k].data(), expected.size() * sizeof(float)))
+                    << "channel " << k;
+            }
+            SetHostState();
+        }
 }
 
 TEST_P(FpStateThroughExports, SettingsExportsAndTheSettingsWindowKeepTheHostsState)

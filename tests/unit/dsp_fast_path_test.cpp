@@ -1,5 +1,6 @@
-// The multi-channel fast path against the readable one-channel loop, bit for bit: every channel
-// of a block filtered at once must equal that channel alone through its own node.
+// The multi-channel fast path against the readable one-channel loop followed by the gain pass,
+// bit for bit, on every path: every channel of a block filtered at once must equal that channel
+// alone through the one-channel loop.
 #include <gtest/gtest.h>
 
 #include <xmmintrin.h>
@@ -11,7 +12,8 @@
 #include <vector>
 
 #include "dsp/band_reject_node.h"
-#include "dsp/band_reject_sse2.h"
+#include "dsp/gain_pass.h"
+#include "dsp/packed_filter.h"
 #include "unit/dsp_test_support.h"
 
 namespace {
@@ -26,22 +28,32 @@ namespace {
                                          << actual.x2 << ", " << actual.y1 << ", " << actual.y2 << "}";
 }
 
+// The paths this processor runs.
+std::vector<PackedPath> Paths()
+{
+    if (AvxUsable())
+        return {PackedPath::Sse2, PackedPath::Avx};
+    return {PackedPath::Sse2};
+}
+
+const char* Name(PackedPath path) { return path == PackedPath::Avx ? "AVX" : "SSE2"; }
+
 struct Trial {
     uint32_t sampleRate;
     int32_t centre;
     int32_t bandwidth;
     int channels;
     int length;
+    double level;
 };
 
-// One node over all channels in random cuts, beside one node per channel fed alone (the
-// one-channel loop), over the same noise with the occasional non-finite or denormal sample.
-void RunTrial(const Trial& t, std::mt19937& random)
+// All channels through the packed path in random cuts, beside each channel alone through the
+// one-channel loop and the gain pass, over the same noise with the occasional non-finite or
+// denormal sample.
+void RunTrial(PackedPath path, const Trial& t, std::mt19937& random)
 {
-    auto together = MadeFor(t.sampleRate, t.centre, t.bandwidth, static_cast<uint16_t>(t.channels));
-    std::vector<std::unique_ptr<BandRejectNode>> alone;
-    for (int k = 0; k < t.channels; ++k)
-        alone.push_back(MadeFor(t.sampleRate, t.centre, t.bandwidth, 1));
+    const auto node = MadeFor(t.sampleRate, t.centre, t.bandwidth, static_cast<uint16_t>(t.channels));
+    std::vector<BandRejectNode::ChannelHistory> together(t.channels), alone(t.channels);
 
     TestBuffers all(t.channels, t.length);
     all.FillNoise(random());
@@ -50,57 +62,96 @@ void RunTrial(const Trial& t, std::mt19937& random)
     for (int k = 0; k < t.channels; ++k)
         if (random() % 3 == 0)
             all[k][position(random)] = specials[random() % 6];
-    std::vector<TestBuffers> single;
-    for (int k = 0; k < t.channels; ++k) {
-        single.emplace_back(1, t.length);
-        single[k][0] = all[k];
-    }
+    TestBuffers single = all;
 
     std::uniform_int_distribution<int> cut(0, 700);
     for (int offset = 0; offset < t.length;) {
         const int count = std::min(t.length - offset, cut(random));
-        together->DoProcess(all.View(offset, count));
-        for (int k = 0; k < t.channels; ++k)
-            alone[k]->DoProcess(single[k].View(offset, count));
+        const SampleBlock block = all.View(offset, count);
+        FilterChannelsPacked(path, node->Coeffs(), together.data(), block.channelsBegin, t.channels, count, t.level,
+                             true);
+        for (int k = 0; k < t.channels; ++k) {
+            BandRejectNode::FilterChannel(node->Coeffs(), alone[k], single[k].data() + offset, count);
+            ScaleSamples(t.level, single[k].data() + offset, count);
+        }
         offset += count;
     }
     for (int k = 0; k < t.channels; ++k) {
         SCOPED_TRACE(testing::Message() << "channel " << k);
-        EXPECT_TRUE(SameBits(single[k][0], all[k]));
-        EXPECT_TRUE(SameHistory(alone[k]->History(0), together->History(k)));
+        EXPECT_TRUE(SameBits(single[k], all[k]));
+        EXPECT_TRUE(SameHistory(alone[k], together[k]));
     }
 }
 
 TEST(BandRejectFastPath, EqualsTheOneChannelLoopOverRandomSettingsRatesCutsAndChannelCounts)
 {
-    std::mt19937 random(20240611);
     const uint32_t rates[] = {8000, 11025, 22050, 44100, 48000, 96000, 192000};
-    for (int trial = 0; trial < 120; ++trial) {
-        Trial t;
-        t.sampleRate = rates[random() % 7];
-        t.channels = 2 + trial % 9;
-        // Centres up to the Nyquist rate, so some trials pass the block through.
-        t.centre = std::uniform_int_distribution<int32_t>(0, static_cast<int32_t>(t.sampleRate / 2))(random);
-        t.bandwidth = std::uniform_int_distribution<int32_t>(1, static_cast<int32_t>(t.sampleRate / 2))(random);
-        t.length = std::uniform_int_distribution<int>(1, 3000)(random);
-        SCOPED_TRACE(testing::Message() << "trial " << trial << ": " << t.sampleRate << " Hz, centre " << t.centre
-                                        << ", bandwidth " << t.bandwidth << ", " << t.channels << " channels, "
-                                        << t.length << " samples");
-        RunTrial(t, random);
+    const double levels[] = {1.0, 1.000015259254738, 0.5, 0.0, 0.3};
+    for (PackedPath path : Paths()) {
+        std::mt19937 random(20240611);
+        for (int trial = 0; trial < 120; ++trial) {
+            Trial t;
+            t.sampleRate = rates[random() % 7];
+            t.channels = 1 + trial % 13;
+            t.centre = std::uniform_int_distribution<int32_t>(0, static_cast<int32_t>(t.sampleRate / 2))(random);
+            t.bandwidth = std::uniform_int_distribution<int32_t>(1, static_cast<int32_t>(t.sampleRate / 2))(random);
+            t.length = std::uniform_int_distribution<int>(1, 3000)(random);
+            t.level = levels[random() % 5];
+            SCOPED_TRACE(testing::Message() << Name(path) << ", trial " << trial << ": " << t.sampleRate
+                                            << " Hz, centre " << t.centre << ", bandwidth " << t.bandwidth << ", "
+                                            << t.channels << " channels, " << t.length << " samples, level "
+                                            << t.level);
+            RunTrial(path, t, random);
+        }
     }
 }
 
+// The kernels themselves, outside any node, under every rounding mode and flush-to-zero: they
+// follow the state they are given, as the one-channel loop does.
 TEST(BandRejectFastPath, EqualsTheOneChannelLoopUnderEveryRoundingModeAndFlushToZero)
 {
     const unsigned masked = 0x1F80;
     const unsigned modes[] = {masked, masked | 0x2000, masked | 0x4000, masked | 0x6000, masked | 0x8040};
-    std::mt19937 random(77);
-    for (unsigned mode : modes) {
-        SCOPED_TRACE(testing::Message() << "MXCSR 0x" << std::hex << mode);
-        ScopedMxcsr scoped(mode);
-        for (int channels : {2, 3, 7, 10})
-            RunTrial(Trial{44100, 1000, 400, channels, 2000}, random);
+    for (PackedPath path : Paths()) {
+        std::mt19937 random(77);
+        for (unsigned mode : modes) {
+            SCOPED_TRACE(testing::Message() << Name(path) << ", MXCSR 0x" << std::hex << mode);
+            ScopedMxcsr scoped(mode);
+            for (int channels : {1, 2, 3, 7, 10})
+                RunTrial(path, Trial{44100, 1000, 400, channels, 2000, 0.7}, random);
+        }
     }
+}
+
+// Through the node, as the stream runs it: the level joined to the filter equals the filter
+// followed by the gain pass, for buffers apart, buffers shared, more channels than are
+// compared, and a centre that passes the block through.
+TEST(BandRejectFastPath, FilterThenScaleEqualsTheFilterFollowedByTheGainPass)
+{
+    std::mt19937 random(3);
+    for (int channels : {1, 2, 5, 10, 17})
+        for (int shared : {0, 1})
+            for (int32_t centre : {1000, 30000}) {
+                SCOPED_TRACE(testing::Message() << channels << " channels, shared " << shared << ", centre " << centre);
+                const auto fused = MadeFor(48000, centre, 700, static_cast<uint16_t>(channels));
+                const auto apart = MadeFor(48000, centre, 700, static_cast<uint16_t>(channels));
+                TestBuffers actual(channels, 900);
+                actual.FillNoise(random());
+                TestBuffers expected = actual;
+                for (int offset : {0, 37, 400}) {
+                    SampleBlock fusedBlock = actual.View(offset, 300);
+                    SampleBlock apartBlock = expected.View(offset, 300);
+                    if (shared && channels > 1)
+                        fusedBlock.channelsBegin[channels - 1] = fusedBlock.channelsBegin[0],
+                        apartBlock.channelsBegin[channels - 1] = apartBlock.channelsBegin[0];
+                    fused->FilterThenScale(fusedBlock, 0.8);
+                    apart->DoProcess(apartBlock);
+                    for (int k = 0; k < channels; ++k)
+                        ScaleSamples(0.8, apartBlock.channelsBegin[k], 300);
+                }
+                for (int k = 0; k < channels; ++k)
+                    EXPECT_TRUE(SameBits(expected[k], actual[k])) << "channel " << k;
+            }
 }
 
 TEST(BandRejectFastPath, PassingThroughLeavesEveryChannelAndItsHistoryAlone)
@@ -124,33 +175,38 @@ TEST(BandRejectFastPath, PassingThroughLeavesEveryChannelAndItsHistoryAlone)
     }
 }
 
-// The packed routine itself over counts around its four-frame steps and its chunks.
-TEST(BandRejectFastPath, PackedRoutineMatchesAtEveryCountAroundItsStepsAndChunks)
+// The packed routine itself over counts around its four-frame turns, and channel counts past
+// one pass of the widest lanes.
+TEST(BandRejectFastPath, PackedRoutineMatchesAtEveryCountAroundItsStepsAndPasses)
 {
     auto node = MadeFor(48000, 3000, 700, 1);
     const BandRejectNode::Coefficients& c = node->Coeffs();
     std::mt19937 random(5);
-    for (int channels = 1; channels <= kMaxPackedChannels; ++channels)
-        for (int count : {0, 1, 2, 3, 4, 5, 7, 255, 256, 257, 511, 513, 1029}) {
-            SCOPED_TRACE(testing::Message() << channels << " channels, " << count << " samples");
-            TestBuffers packed(channels, count + 1);
-            packed.FillNoise(random());
-            TestBuffers plain = packed;
-            std::vector<BandRejectNode::ChannelHistory> packedHistory(channels), plainHistory(channels);
-            std::uniform_real_distribution<double> state(-1.5, 1.5);
-            for (auto& h : packedHistory)
-                h = {state(random), state(random), state(random), state(random)};
-            plainHistory = packedHistory;
+    for (PackedPath path : Paths())
+        for (int channels = 1; channels <= 4 * kPassGroups + 1; ++channels)
+            for (int count : {0, 1, 2, 3, 4, 5, 7, 255, 256, 257, 1029}) {
+                SCOPED_TRACE(testing::Message() << Name(path) << ", " << channels << " channels, " << count
+                                                << " samples");
+                TestBuffers packed(channels, count + 1);
+                packed.FillNoise(random());
+                TestBuffers plain = packed;
+                std::vector<BandRejectNode::ChannelHistory> packedHistory(channels), plainHistory(channels);
+                std::uniform_real_distribution<double> state(-1.5, 1.5);
+                for (auto& h : packedHistory)
+                    h = {state(random), state(random), state(random), state(random)};
+                plainHistory = packedHistory;
 
-            const SampleBlock block = packed.View(0, count);
-            FilterChannelsPacked(c, packedHistory.data(), block.channelsBegin, channels, count);
-            for (int k = 0; k < channels; ++k)
-                BandRejectNode::FilterChannel(c, plainHistory[k], plain[k].data(), count);
-            for (int k = 0; k < channels; ++k) {
-                EXPECT_TRUE(SameBits(plain[k], packed[k])) << "channel " << k;
-                EXPECT_TRUE(SameHistory(plainHistory[k], packedHistory[k])) << "channel " << k;
+                const SampleBlock block = packed.View(0, count);
+                FilterChannelsPacked(path, c, packedHistory.data(), block.channelsBegin, channels, count, 0.9, true);
+                for (int k = 0; k < channels; ++k) {
+                    BandRejectNode::FilterChannel(c, plainHistory[k], plain[k].data(), count);
+                    ScaleSamples(0.9, plain[k].data(), count);
+                }
+                for (int k = 0; k < channels; ++k) {
+                    EXPECT_TRUE(SameBits(plain[k], packed[k])) << "channel " << k;
+                    EXPECT_TRUE(SameHistory(plainHistory[k], packedHistory[k])) << "channel " << k;
+                }
             }
-        }
 }
 
 TEST(BandRejectFastPath, AHostBufferGivenTwiceIsFilteredTwiceAsOneChannelAfterTheOther)

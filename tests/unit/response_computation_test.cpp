@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <xmmintrin.h>
+
 #include <cmath>
 #include <complex>
 #include <cstring>
@@ -9,6 +11,7 @@
 #include "dsp/band_reject_node.h"
 #include "dsp/chain.h"
 #include "dsp/gain_node.h"
+#include "support/x87_control.h"
 #include "ui/graph_layout.h"
 #include "ui/response_computation.h"
 
@@ -61,6 +64,92 @@ double NotchMagnitude(double frequency, double centre, double bandwidth, double 
     const std::complex<double> numerator = 1.0 - c2 * z1 + z1 * z1;
     const std::complex<double> denominator = (1.0 + t) - c2 * z1 + (1.0 - t) * z1 * z1;
     return std::abs(numerator / denominator);
+}
+
+// The measurement written out plainly: each tone's sines computed as it is played, through a
+// chain built for the occasion.
+ResponseCurve StraightforwardCurve(const EffectSettings& settings)
+{
+    EffectSettings record = settings;
+    record.headNode = nullptr;
+    record.filterNode = nullptr;
+    if (!BuildChain(&record))
+        throw std::bad_alloc();
+    AudioFormat format{};
+    format.nChannels = 1;
+    format.nSamplesPerSec = 44100;
+    record.headNode->SetFormat(&format);
+    record.filterNode->SetFormat(&format);
+    std::vector<float> samples(4000);
+    float* channels[] = {samples.data()};
+    const SampleBlock block{0, channels, channels + 1, channels + 1, 4000, 0, 0};
+    ResponseCurve curve;
+    for (double f = 20.0; f < 21000.0; f *= std::pow(10.0, 0.03)) {
+        for (int i = 0; i < 4000; ++i)
+            samples[i] = static_cast<float>(std::sin(i * f * 0.00014247585730565955));
+        record.headNode->Process(block);
+        double peak = 0.0;
+        for (int i = 2205; i < 4000; ++i)
+            if (std::fabs(static_cast<double>(samples[i])) > peak)
+                peak = std::fabs(static_cast<double>(samples[i]));
+        curve.Append(CurvePoint{std::log10(f) + 1.0, 4.0 * std::log10(peak + 0.00001), 0.0});
+    }
+    ReleaseChain(&record);
+    return curve;
+}
+
+::testing::AssertionResult SameCurve(const ResponseCurve& expected, const ResponseCurve& actual)
+{
+    if (expected.Size() != actual.Size())
+        return ::testing::AssertionFailure() << expected.Size() << " points expected, " << actual.Size() << " actual";
+    for (size_t n = 0; n < expected.Size(); ++n)
+        if (std::memcmp(&expected[n], &actual[n], sizeof(CurvePoint)) != 0)
+            return ::testing::AssertionFailure() << "tone " << n << ": expected (" << expected[n].x << ", "
+                                                 << expected[n].y << "), actual (" << actual[n].x << ", "
+                                                 << actual[n].y << ")";
+    return ::testing::AssertionSuccess();
+}
+
+// The caller's MXCSR and x87 control word for a scope.
+class CallerFpState {
+public:
+    CallerFpState(unsigned mxcsr, unsigned short x87) : savedMxcsr_(_mm_getcsr()), savedX87_(X87ControlWord())
+    {
+        _mm_setcsr(mxcsr);
+        SetX87ControlWord(x87);
+    }
+    ~CallerFpState()
+    {
+        _mm_setcsr(savedMxcsr_);
+        SetX87ControlWord(savedX87_);
+    }
+
+private:
+    unsigned savedMxcsr_;
+    unsigned short savedX87_;
+};
+
+// First in the program, so that the tones, computed once, are computed under a caller's state.
+TEST(ResponseComputationTest, TheCurveIsTheSameWhateverFloatingPointStateTheCallerLeft)
+{
+    const struct {
+        unsigned mxcsr;
+        unsigned short x87;
+    } states[] = {{0x1F80 | 0x6000, 0x007F}, {0x1F80 | 0x4000, 0x0C7F}, {0x1F80 | 0x2000, 0x0B7F},
+                  {0x1F80, 0x067F},          {0x1F80 | 0x0040, 0x027F}};
+    const EffectSettings rows[] = {Settings(1.0, 1000, 400), Settings(0.7, 2500, 300), Settings(0.5, 15000, 9000)};
+    for (const auto& state : states)
+        for (const EffectSettings& row : rows) {
+            SCOPED_TRACE(testing::Message() << "MXCSR 0x" << std::hex << state.mxcsr << ", x87 0x" << state.x87
+                                            << std::dec << ", centre " << row.cutOffFreq);
+            ResponseCurve curve;
+            {
+                PreviewChain chain;
+                const CallerFpState caller(state.mxcsr, state.x87);
+                MeasureResponse(row, chain.Record(), curve);
+            }
+            EXPECT_TRUE(SameCurve(StraightforwardCurve(row), curve));
+        }
 }
 
 TEST(ResponseComputationTest, DefaultSettingsReproduceThePublishedNotch)
@@ -195,38 +284,6 @@ TEST(ResponseComputationTest, TheNodesTakeTheSettingsButThePreviewRecordKeepsIts
     EXPECT_EQ(1.0, chain.Record().dryOut);
     EXPECT_EQ(1000u, chain.Record().cutOffFreq);
     EXPECT_EQ(400u, chain.Record().bandWidth);
-}
-
-// The measurement written out plainly: each tone's sines computed as it is played, through a
-// chain built for the occasion.
-ResponseCurve StraightforwardCurve(const EffectSettings& settings)
-{
-    EffectSettings record = settings;
-    record.headNode = nullptr;
-    record.filterNode = nullptr;
-    if (!BuildChain(&record))
-        throw std::bad_alloc();
-    AudioFormat format{};
-    format.nChannels = 1;
-    format.nSamplesPerSec = 44100;
-    record.headNode->SetFormat(&format);
-    record.filterNode->SetFormat(&format);
-    std::vector<float> samples(4000);
-    float* channels[] = {samples.data()};
-    const SampleBlock block{0, channels, channels + 1, channels + 1, 4000, 0, 0};
-    ResponseCurve curve;
-    for (double f = 20.0; f < 21000.0; f *= std::pow(10.0, 0.03)) {
-        for (int i = 0; i < 4000; ++i)
-            samples[i] = static_cast<float>(std::sin(i * f * 0.00014247585730565955));
-        record.headNode->Process(block);
-        double peak = 0.0;
-        for (int i = 2205; i < 4000; ++i)
-            if (std::fabs(static_cast<double>(samples[i])) > peak)
-                peak = std::fabs(static_cast<double>(samples[i]));
-        curve.Append(CurvePoint{std::log10(f) + 1.0, 4.0 * std::log10(peak + 0.00001), 0.0});
-    }
-    ReleaseChain(&record);
-    return curve;
 }
 
 TEST(ResponseComputationTest, EveryPointHasTheBitsOfTheStraightforwardComputation)

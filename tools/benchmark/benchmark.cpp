@@ -14,42 +14,16 @@
 #include <vector>
 
 #include "dsp/gain_pass.h"
-#include "plugin.h"
+#include "tools/benchmark/plugin_stream.h"
+#include "tools/benchmark/plain_loop.h"
 
 namespace {
 
-constexpr uint32_t kSampleRate = 44100;
 constexpr int32_t kHostBlock = 4096;
 constexpr int kBlocksPerRun = 1000;
 constexpr int kRounds = 9;
 constexpr int kCheckedBlocks = 300;
-constexpr uint32_t kCentre = 1000;
-constexpr uint32_t kBandwidth = 400;
-constexpr double kLevel = 1.000015259254738;
 constexpr int kNoiseLength = 1 << 16;
-
-// The exports the benchmark calls, looked up once so that no lookup is timed.
-struct Exports {
-    Plugin library;  // the BandReject.dll beside the benchmark
-    decltype(&::CopySettings) copySettings = PLUGIN_EXPORT(library, CopySettings);
-    decltype(&::Free) free = PLUGIN_EXPORT(library, Free);
-    decltype(&::SetStreamCallBack) setStreamCallBack = PLUGIN_EXPORT(library, SetStreamCallBack);
-    decltype(&::OpenStream) openStream = PLUGIN_EXPORT(library, OpenStream);
-    decltype(&::ProcessStream) processStream = PLUGIN_EXPORT(library, ProcessStream);
-    decltype(&::CloseStream) closeStream = PLUGIN_EXPORT(library, CloseStream);
-};
-
-// Ends the program when the plug-in cannot be loaded or lacks an export.
-const Exports& LoadedPlugin()
-{
-    try {
-        static const Exports plugin;
-        return plugin;
-    } catch (const HostError& error) {
-        std::fprintf(stderr, "benchmark: %s\n", error.what());
-        std::exit(1);
-    }
-}
 
 // The host's side: fresh noise copied into every channel, as a host decoding a file would;
 // each block and each channel starts elsewhere in the noise, so no two are alike.
@@ -74,51 +48,9 @@ struct NoiseSource {
     }
 };
 
-// The filter and the level written out once, independently of the library: one channel after
-// the other through the recurrence, then the gain pass.
-class ReferenceLoop {
-public:
-    explicit ReferenceLoop(int channels) : history_(channels, History{})
-    {
-        const double fs = kSampleRate;
-        const double t = std::tan((kBandwidth * 3.141592653589793) / fs);
-        const double c2 = 2.0 * std::cos((kCentre * 6.283185307179586) / fs);
-        const double d = t + 1.0;
-        a0_ = 1.0 / d;
-        a1_ = -(c2 / d);
-        a2_ = 1.0 / d;
-        b1_ = -(c2 / d);
-        b2_ = (1.0 - t) / d;
-    }
-
-    void Process(float* const* channels, int32_t count)
-    {
-        for (size_t k = 0; k < history_.size(); ++k) {
-            History& h = history_[k];
-            double x1 = h.x1, x2 = h.x2, y1 = h.y1, y2 = h.y2;
-            float* samples = channels[k];
-            for (int32_t j = 0; j < count; ++j) {
-                const double x = samples[j];
-                const double y = a0_ * x + a1_ * x1 + a2_ * x2 - b1_ * y1 - b2_ * y2;
-                x2 = x1;
-                x1 = x;
-                y2 = y1;
-                y1 = y;
-                samples[j] = static_cast<float>(y);
-            }
-            h = History{x1, x2, y1, y2};
-        }
-        for (size_t k = 0; k < history_.size(); ++k)
-            for (int32_t j = 0; j < count; ++j)
-                channels[k][j] = static_cast<float>(channels[k][j] * kLevel);
-    }
-
-private:
-    struct History {
-        double x1, x2, y1, y2;
-    };
-    std::vector<History> history_;
-    double a0_, a1_, a2_, b1_, b2_;
+// The filter and the level written out once, independently of the library.
+struct ReferenceLoop : PlainLoop {
+    explicit ReferenceLoop(int channels) : PlainLoop(channels, kSampleRate, kCentre, kBandwidth, kLevel) {}
 };
 
 class HostBuffers {
@@ -142,42 +74,6 @@ private:
     std::vector<float*> pointers_;
 };
 
-// An open stream of the plug-in with the benchmark's settings.
-class Stream {
-public:
-    Stream(const Exports& plugin, uint16_t channels, NoiseSource& source)
-        : Stream(plugin, channels, kSampleRate, NoiseSource::Supply, &source)
-    {
-    }
-    template <typename Source>
-    Stream(const Exports& plugin, uint16_t channels, uint32_t rate, StreamCallBack supply, Source* source)
-        : plugin_(plugin)
-    {
-        EffectSettings settings{};
-        settings.dryOut = settings.volume2 = kLevel;
-        settings.cutOffFreq = kCentre;
-        settings.bandWidth = kBandwidth;
-        plugin_.copySettings(&stream_, &settings);
-        plugin_.setStreamCallBack(supply, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(source)), stream_);
-        WAVEFORMATEX format{WAVE_FORMAT_IEEE_FLOAT, channels, rate, rate * 4u * channels,
-                            static_cast<WORD>(4 * channels), 32, 0};
-        plugin_.openStream(stream_, &format);
-    }
-    ~Stream()
-    {
-        plugin_.closeStream(stream_);
-        plugin_.free(stream_);
-    }
-    Stream(const Stream&) = delete;
-    Stream& operator=(const Stream&) = delete;
-
-    void Process(SampleBlock& block) { plugin_.processStream(&block, stream_); }
-
-private:
-    const Exports& plugin_;
-    EffectSettings* stream_ = nullptr;
-};
-
 double Now()
 {
     LARGE_INTEGER frequency, counter;
@@ -195,7 +91,7 @@ double Rate(double seconds)
 bool OutputsIdentical(const Exports& plugin, uint16_t channels, const std::vector<float>& noise)
 {
     NoiseSource streamSource{noise}, referenceSource{noise};
-    Stream stream(plugin, channels, streamSource);
+    Stream stream(plugin, channels, kSampleRate, NoiseSource::Supply, &streamSource);
     ReferenceLoop reference(channels);
     HostBuffers streamBuffers(channels), referenceBuffers(channels);
     SampleBlock block = streamBuffers.Block();
@@ -224,7 +120,7 @@ Figures Measure(const Exports& plugin, uint16_t channels, const std::vector<floa
         NoiseSource streamSource{noise}, referenceSource{noise};
         HostBuffers streamBuffers(channels), referenceBuffers(channels);
         {
-            Stream stream(plugin, channels, streamSource);
+            Stream stream(plugin, channels, kSampleRate, NoiseSource::Supply, &streamSource);
             SampleBlock block = streamBuffers.Block();
             const double start = Now();
             for (int i = 0; i < kBlocksPerRun; ++i)
@@ -306,7 +202,7 @@ SilenceFigures MeasureSilence(const Exports& plugin, uint32_t rate, const std::v
 // and beyond them.
 void ReportGainPass()
 {
-    std::printf("gain pass (%s kernel) against copying the same samples, ns/sample\n", AvxUsable() ? "AVX" : "SSE2");
+    std::printf("gain pass against copying the same samples, ns/sample\n");
     for (size_t count : {size_t{10} * kHostBlock, size_t{1} << 24}) {
         std::vector<float> samples(count, 0.25f), copy(count);
         double gain = 1e30, copying = 1e30;
@@ -329,6 +225,8 @@ void ReportGainPass()
 
 // The settings window's response computation and graph paint (response_benchmark.cpp).
 void RunResponseBenchmark();
+// ProcessStream as hosts call it (host_patterns.cpp); false when an output differed.
+bool RunHostPatternBenchmark();
 
 int main()
 {
@@ -352,6 +250,10 @@ int main()
     }
     if (!allIdentical) {
         std::fprintf(stderr, "benchmark: FAILED: ProcessStream's output differs from the reference loop's\n");
+        return 1;
+    }
+    if (!RunHostPatternBenchmark()) {
+        std::fprintf(stderr, "benchmark: FAILED: ProcessStream's output differs from the plain loop's\n");
         return 1;
     }
     ReportGainPass();

@@ -1,0 +1,36 @@
+#include "tools/benchmark/plugin_stream.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+const Exports& LoadedPlugin()
+{
+    try {
+        static const Exports plugin;
+        return plugin;
+    } catch (const HostError& error) {
+        std::fprintf(stderr, "benchmark: %s\n", error.what());
+        std::exit(1);
+    }
+}
+
+Stream::Stream(const Exports& plugin, int channels, uint32_t rate, StreamCallBack supply, const void* source)
+    : plugin_(plugin)
+{
+    EffectSettings settings{};
+    settings.dryOut = settings.volume2 = kLevel;
+    settings.cutOffFreq = kCentre;
+    settings.bandWidth = kBandwidth;
+    plugin_.copySettings(&stream_, &settings);
+    plugin_.setStreamCallBack(supply, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(source)), stream_);
+    const WORD frameBytes = static_cast<WORD>(4 * channels);
+    WAVEFORMATEX format{WAVE_FORMAT_IEEE_FLOAT, static_cast<WORD>(channels), rate, rate * frameBytes, frameBytes,
+                        32, 0};
+    plugin_.openStream(stream_, &format);
+}
+
+Stream::~Stream()
+{
+    plugin_.closeStream(stream_);
+    plugin_.free(stream_);
+}
