@@ -91,11 +91,3 @@ void BandRejectNode::FilterChannel(const Coefficients& c, ChannelHistory& h, flo
     }
     h = Settled(ChannelHistory{x1, x2, y1, y2});
 }
-
-BandRejectNode::ChannelHistory BandRejectNode::Settled(const ChannelHistory& h)
-{
-    // A non-finite sample would otherwise poison the rest of the stream; checked once a block.
-    if (!std::isfinite(h.x1 + h.x2 + h.y1 + h.y2))
-        return ChannelHistory{};
-    return h;
-}

@@ -75,7 +75,9 @@ void FilterGroups(const LaneCoefficients<Lanes>& k, LaneState<Lanes> (&state)[kP
 }
 
 // Lanes beyond the channels repeat the last channel with its history: they compute and store
-// the same values as its own lane, and only that lane's history is kept.
+// the same values as its own lane, and only that lane's history is kept. The histories move
+// between the channels and the lanes as whole vectors, each loaded from what one store wrote:
+// a vector gathered from single doubles would wait for the previous block to retire.
 template <class Lanes>
 void FilterPass(const BandRejectNode::Coefficients& c, BandRejectNode::ChannelHistory* history,
                 float* const* channels, int channelCount, int count, double level)
@@ -83,30 +85,25 @@ void FilterPass(const BandRejectNode::Coefficients& c, BandRejectNode::ChannelHi
     constexpr int kWidth = Lanes::kWidth;
     const int groups = (channelCount + kWidth - 1) / kWidth;
     float* lanes[kPassGroups * kWidth];
-    LaneState<Lanes> state[kPassGroups];
-    for (int g = 0; g < groups; ++g) {
-        double x1[kWidth], x2[kWidth], y1[kWidth], y2[kWidth];
-        for (int l = 0; l < kWidth; ++l) {
-            const int channel = g * kWidth + l < channelCount ? g * kWidth + l : channelCount - 1;
-            lanes[g * kWidth + l] = channels[channel];
-            x1[l] = history[channel].x1, x2[l] = history[channel].x2;
-            y1[l] = history[channel].y1, y2[l] = history[channel].y2;
-        }
-        state[g] = {Lanes::Load(x1), Lanes::Load(x2), Lanes::Load(y1), Lanes::Load(y2)};
+    BandRejectNode::ChannelHistory laneHistory[kPassGroups * kWidth];
+    for (int l = 0; l < groups * kWidth; ++l) {
+        const int channel = l < channelCount ? l : channelCount - 1;
+        lanes[l] = channels[channel];
+        laneHistory[l] = history[channel];
     }
+    LaneState<Lanes> state[kPassGroups];
+    for (int g = 0; g < groups; ++g)
+        state[g] = Lanes::LoadState(laneHistory + g * kWidth);
     const LaneCoefficients<Lanes> k(c, level);
     using Kernel = void (*)(const LaneCoefficients<Lanes>&, LaneState<Lanes>(&)[kPassGroups], float* const*, int);
     static constexpr Kernel kByGroups[kPassGroups] = {FilterGroups<Lanes, 1>, FilterGroups<Lanes, 2>,
                                                       FilterGroups<Lanes, 3>, FilterGroups<Lanes, 4>,
                                                       FilterGroups<Lanes, 5>};
     kByGroups[groups - 1](k, state, lanes, count);
-    for (int g = 0; g < groups; ++g) {
-        double x1[kWidth], x2[kWidth], y1[kWidth], y2[kWidth];
-        Lanes::Store(x1, state[g].x1), Lanes::Store(x2, state[g].x2);
-        Lanes::Store(y1, state[g].y1), Lanes::Store(y2, state[g].y2);
-        for (int l = 0; l < kWidth && g * kWidth + l < channelCount; ++l)
-            history[g * kWidth + l] = BandRejectNode::Settled({x1[l], x2[l], y1[l], y2[l]});
-    }
+    for (int g = 0; g < groups; ++g)
+        Lanes::StoreState(state[g], laneHistory + g * kWidth);
+    for (int channel = 0; channel < channelCount; ++channel)
+        history[channel] = BandRejectNode::Settled(laneHistory[channel]);
 }
 
 }  // namespace
