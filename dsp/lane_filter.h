@@ -42,13 +42,13 @@ inline typename Lanes::Vec Step(const LaneCoefficients<Lanes>& k, LaneState<Lane
 // independent steps side by side; lanes holds Groups * kWidth buffers. Unrolled, so that the
 // state stays in registers as far as they go.
 template <class Lanes, int Groups>
-void FilterGroups(const LaneCoefficients<Lanes>& k, LaneState<Lanes> (&state)[kPassGroups], float* const* lanes,
-                  int count)
+void FilterGroups(const LaneCoefficients<Lanes>& k, const BandRejectNode::ChannelHistory* laneHistory,
+                  BandRejectNode::ChannelHistory* laneOut, float* const* lanes, int count)
 {
     constexpr int kWidth = Lanes::kWidth;
     LaneState<Lanes> s[Groups];
     for (int g = 0; g < Groups; ++g)
-        s[g] = state[g];
+        s[g] = Lanes::LoadState(laneHistory + g * kWidth);
     constexpr int kFrames = 4;  // per turn: a multiple of every lane width
     int j = 0;
     for (; j + kFrames <= count; j += kFrames) {
@@ -71,39 +71,42 @@ void FilterGroups(const LaneCoefficients<Lanes>& k, LaneState<Lanes> (&state)[kP
         for (int g = 0; g < Groups; ++g)
             Lanes::StoreFrame(lanes + g * kWidth, j, Step(k, s[g], Lanes::LoadFrame(lanes + g * kWidth, j)), k.level);
     for (int g = 0; g < Groups; ++g)
-        state[g] = s[g];
+        Lanes::StoreState(s[g], laneOut + g * kWidth);
 }
 
 // Lanes beyond the channels repeat the last channel with its history: they compute and store
-// the same values as its own lane, and only that lane's history is kept. The histories move
-// between the channels and the lanes as whole vectors, each loaded from what one store wrote:
-// a vector gathered from single doubles would wait for the previous block to retire.
+// the same values as its own lane, and only that lane's history is kept. Channels that fill
+// their groups are taken as they are. The histories move between the channels and the lanes
+// as whole vectors, each loaded from what one store wrote: a vector gathered from single
+// doubles would wait for the previous block to retire.
 template <class Lanes>
 void FilterPass(const BandRejectNode::Coefficients& c, BandRejectNode::ChannelHistory* history,
                 float* const* channels, int channelCount, int count, double level)
 {
     constexpr int kWidth = Lanes::kWidth;
     const int groups = (channelCount + kWidth - 1) / kWidth;
-    float* lanes[kPassGroups * kWidth];
-    BandRejectNode::ChannelHistory laneHistory[kPassGroups * kWidth];
-    for (int l = 0; l < groups * kWidth; ++l) {
-        const int channel = l < channelCount ? l : channelCount - 1;
-        lanes[l] = channels[channel];
-        laneHistory[l] = history[channel];
+    float* const* lanes = channels;
+    const BandRejectNode::ChannelHistory* laneHistory = history;
+    float* paddedLanes[kPassGroups * kWidth];
+    BandRejectNode::ChannelHistory paddedHistory[kPassGroups * kWidth], laneOut[kPassGroups * kWidth];
+    if (channelCount % kWidth != 0) {
+        for (int l = 0; l < groups * kWidth; ++l) {
+            const int channel = l < channelCount ? l : channelCount - 1;
+            paddedLanes[l] = channels[channel];
+            paddedHistory[l] = history[channel];
+        }
+        lanes = paddedLanes;
+        laneHistory = paddedHistory;
     }
-    LaneState<Lanes> state[kPassGroups];
-    for (int g = 0; g < groups; ++g)
-        state[g] = Lanes::LoadState(laneHistory + g * kWidth);
     const LaneCoefficients<Lanes> k(c, level);
-    using Kernel = void (*)(const LaneCoefficients<Lanes>&, LaneState<Lanes>(&)[kPassGroups], float* const*, int);
+    using Kernel = void (*)(const LaneCoefficients<Lanes>&, const BandRejectNode::ChannelHistory*,
+                            BandRejectNode::ChannelHistory*, float* const*, int);
     static constexpr Kernel kByGroups[kPassGroups] = {FilterGroups<Lanes, 1>, FilterGroups<Lanes, 2>,
                                                       FilterGroups<Lanes, 3>, FilterGroups<Lanes, 4>,
                                                       FilterGroups<Lanes, 5>};
-    kByGroups[groups - 1](k, state, lanes, count);
-    for (int g = 0; g < groups; ++g)
-        Lanes::StoreState(state[g], laneHistory + g * kWidth);
+    kByGroups[groups - 1](k, laneHistory, laneOut, lanes, count);
     for (int channel = 0; channel < channelCount; ++channel)
-        history[channel] = BandRejectNode::Settled(laneHistory[channel]);
+        history[channel] = BandRejectNode::Settled(laneOut[channel]);
 }
 
 }  // namespace
