@@ -66,14 +66,9 @@ void BandRejectNode::FilterThenScale(const SampleBlock& block, double level)
     const SseStateScope state;
     const int channels = ChannelsIn(block);
     const int filtered = PassesThrough() ? 0 : std::min(channels, HistorySlots());
-    // The level joins the filter only where no two buffers meet: a shared buffer must be
-    // filtered for every channel before it is scaled for any.
-    const bool apart = filtered > 0 && filtered <= kFusedChannelLimit &&
-                       BuffersApart(block.channelsBegin, filtered, block.sampleCount);
-    if (filtered > 0)
-        FilterChannelsPacked(ChoosePackedPath(filtered), coefficients_, history_.data(), block.channelsBegin, filtered,
-                             block.sampleCount, apart ? level : 1.0, apart);
-    for (int k = apart ? filtered : 0; k < channels; ++k)
+    const bool leveled = filtered > 0 && FilterChannelsLeveled(coefficients_, history_.data(), block.channelsBegin,
+                                                               filtered, block.sampleCount, level);
+    for (int k = leveled ? filtered : 0; k < channels; ++k)
         ScaleSamples(level, block.channelsBegin[k], block.sampleCount);
 }
 

@@ -53,8 +53,6 @@ public:
     int32_t bandWidth = 400;
 
 private:
-    // Beyond this many channels the buffers are not compared, and the level takes a pass of its own.
-    static constexpr int kFusedChannelLimit = 16;
     bool PassesThrough() const;
 
     Coefficients coefficients_{};

@@ -23,6 +23,12 @@ void FilterChannelsPacked(PackedPath path, const BandRejectNode::Coefficients& c
                           BandRejectNode::ChannelHistory* history, float* const* channels, int channelCount, int count,
                           double level, bool buffersApart);
 
+// The stream's call for its block: filters the channels on the path for their count and
+// applies level as well where no two buffers meet (a shared buffer must be filtered for every
+// channel before it is scaled for any). Returns whether the level was applied.
+bool FilterChannelsLeveled(const BandRejectNode::Coefficients& c, BandRejectNode::ChannelHistory* history,
+                           float* const* channels, int channelCount, int count, double level);
+
 // One pass of a kernel: at most kPassGroups times its lanes of channels, buffers apart. Five
 // pairs of SSE2 lanes keep ten channels in one pass.
 constexpr int kPassGroups = 5;
