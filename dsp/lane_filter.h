@@ -15,6 +15,26 @@ struct LaneState {
     typename Lanes::Vec x1, x2, y1, y2;
 };
 
+// kWidth histories to and from the lanes, one field a vector. Each field is loaded on its own,
+// where one store wrote it: a vector loaded from several stores would wait for them to retire.
+template <class Lanes>
+LaneState<Lanes> LoadState(const BandRejectNode::ChannelHistory* h)
+{
+    using History = BandRejectNode::ChannelHistory;
+    return {Lanes::Gather(h, &History::x1), Lanes::Gather(h, &History::x2), Lanes::Gather(h, &History::y1),
+            Lanes::Gather(h, &History::y2)};
+}
+
+template <class Lanes>
+void StoreState(const LaneState<Lanes>& s, BandRejectNode::ChannelHistory* h)
+{
+    double field[4][Lanes::kWidth];
+    Lanes::Store(field[0], s.x1), Lanes::Store(field[1], s.x2), Lanes::Store(field[2], s.y1);
+    Lanes::Store(field[3], s.y2);
+    for (int l = 0; l < Lanes::kWidth; ++l)
+        h[l] = {field[0][l], field[1][l], field[2][l], field[3][l]};
+}
+
 template <class Lanes>
 struct LaneCoefficients {
     using Vec = typename Lanes::Vec;
@@ -48,7 +68,7 @@ void FilterGroups(const LaneCoefficients<Lanes>& k, const BandRejectNode::Channe
     constexpr int kWidth = Lanes::kWidth;
     LaneState<Lanes> s[Groups];
     for (int g = 0; g < Groups; ++g)
-        s[g] = Lanes::LoadState(laneHistory + g * kWidth);
+        s[g] = LoadState<Lanes>(laneHistory + g * kWidth);
     constexpr int kFrames = 4;  // per turn: a multiple of every lane width
     int j = 0;
     for (; j + kFrames <= count; j += kFrames) {
@@ -71,14 +91,12 @@ void FilterGroups(const LaneCoefficients<Lanes>& k, const BandRejectNode::Channe
         for (int g = 0; g < Groups; ++g)
             Lanes::StoreFrame(lanes + g * kWidth, j, Step(k, s[g], Lanes::LoadFrame(lanes + g * kWidth, j)), k.level);
     for (int g = 0; g < Groups; ++g)
-        Lanes::StoreState(s[g], laneOut + g * kWidth);
+        StoreState(s[g], laneOut + g * kWidth);
 }
 
 // Lanes beyond the channels repeat the last channel with its history: they compute and store
 // the same values as its own lane, and only that lane's history is kept. Channels that fill
-// their groups are taken as they are. The histories move between the channels and the lanes
-// as whole vectors, each loaded from what one store wrote: a vector gathered from single
-// doubles would wait for the previous block to retire.
+// their groups are taken as they are.
 template <class Lanes>
 void FilterPass(const BandRejectNode::Coefficients& c, BandRejectNode::ChannelHistory* history,
                 float* const* channels, int channelCount, int count, double level)

@@ -15,30 +15,11 @@ struct AvxLanes {
     static constexpr int kWidth = 4;
 
     static Vec Broadcast(double value) { return _mm256_set1_pd(value); }
-    // Four histories, one vector each, transposed to and from the lanes; each half is loaded
-    // as the two-lane path stores it.
-    static LaneState<AvxLanes> LoadState(const BandRejectNode::ChannelHistory* h)
+    static Vec Gather(const BandRejectNode::ChannelHistory* h, double BandRejectNode::ChannelHistory::*field)
     {
-        Vec v[kWidth];
-        for (int l = 0; l < kWidth; ++l)
-            v[l] = _mm256_loadu2_m128d(&h[l].y1, &h[l].x1);
-        Transpose(v);
-        return {v[0], v[1], v[2], v[3]};
+        return _mm256_setr_pd(h[0].*field, h[1].*field, h[2].*field, h[3].*field);
     }
-    static void StoreState(const LaneState<AvxLanes>& s, BandRejectNode::ChannelHistory* h)
-    {
-        Vec v[kWidth] = {s.x1, s.x2, s.y1, s.y2};
-        Transpose(v);
-        for (int l = 0; l < kWidth; ++l)
-            _mm256_storeu2_m128d(&h[l].y1, &h[l].x1, v[l]);
-    }
-    static void Transpose(Vec (&v)[kWidth])
-    {
-        const Vec t0 = _mm256_unpacklo_pd(v[0], v[1]), t1 = _mm256_unpackhi_pd(v[0], v[1]);
-        const Vec t2 = _mm256_unpacklo_pd(v[2], v[3]), t3 = _mm256_unpackhi_pd(v[2], v[3]);
-        v[0] = _mm256_permute2f128_pd(t0, t2, 0x20), v[1] = _mm256_permute2f128_pd(t1, t3, 0x20);
-        v[2] = _mm256_permute2f128_pd(t0, t2, 0x31), v[3] = _mm256_permute2f128_pd(t1, t3, 0x31);
-    }
+    static void Store(double* values, Vec v) { _mm256_storeu_pd(values, v); }
     // The filter's output rounded to float, then the gain pass's product rounded to float.
     static __m128 Leveled(Vec y, Vec level) { return _mm256_cvtpd_ps(_mm256_cvtps_pd(_mm256_cvtpd_ps(y)) * level); }
 

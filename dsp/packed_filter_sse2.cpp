@@ -8,18 +8,11 @@ struct Sse2Lanes {
     static constexpr int kWidth = 2;
 
     static Vec Broadcast(double value) { return _mm_set1_pd(value); }
-    // Two histories, each a vector of its x1, x2 and one of its y1, y2, to and from the lanes.
-    static LaneState<Sse2Lanes> LoadState(const BandRejectNode::ChannelHistory* h)
+    static Vec Gather(const BandRejectNode::ChannelHistory* h, double BandRejectNode::ChannelHistory::*field)
     {
-        const Vec x0 = _mm_loadu_pd(&h[0].x1), x1 = _mm_loadu_pd(&h[1].x1);
-        const Vec y0 = _mm_loadu_pd(&h[0].y1), y1 = _mm_loadu_pd(&h[1].y1);
-        return {_mm_unpacklo_pd(x0, x1), _mm_unpackhi_pd(x0, x1), _mm_unpacklo_pd(y0, y1), _mm_unpackhi_pd(y0, y1)};
+        return _mm_setr_pd(h[0].*field, h[1].*field);
     }
-    static void StoreState(const LaneState<Sse2Lanes>& s, BandRejectNode::ChannelHistory* h)
-    {
-        _mm_storeu_pd(&h[0].x1, _mm_unpacklo_pd(s.x1, s.x2)), _mm_storeu_pd(&h[1].x1, _mm_unpackhi_pd(s.x1, s.x2));
-        _mm_storeu_pd(&h[0].y1, _mm_unpacklo_pd(s.y1, s.y2)), _mm_storeu_pd(&h[1].y1, _mm_unpackhi_pd(s.y1, s.y2));
-    }
+    static void Store(double* values, Vec v) { _mm_storeu_pd(values, v); }
     // The filter's output rounded to float, then the gain pass's product.
     static Vec Leveled(Vec y, Vec level) { return _mm_cvtps_pd(_mm_cvtpd_ps(y)) * level; }
 
