@@ -57,7 +57,7 @@ int BandRejectNode::DoProcess(const SampleBlock& block)
     const SseStateScope state;
     const int channels = std::min(ChannelsIn(block), HistorySlots());
     FilterChannelsPacked(ChoosePackedPath(channels), coefficients_, history_.data(), block.channelsBegin, channels,
-                         block.sampleCount, 1.0, false);
+                         block.sampleCount, 1.0);
     return 1;
 }
 
@@ -66,8 +66,8 @@ void BandRejectNode::FilterThenScale(const SampleBlock& block, double level)
     const SseStateScope state;
     const int channels = ChannelsIn(block);
     const int filtered = PassesThrough() ? 0 : std::min(channels, HistorySlots());
-    const bool leveled = filtered > 0 && FilterChannelsLeveled(coefficients_, history_.data(), block.channelsBegin,
-                                                               filtered, block.sampleCount, level);
+    const bool leveled = filtered > 0 && FilterChannelsPacked(ChoosePackedPath(filtered), coefficients_, history_.data(),
+                                                              block.channelsBegin, filtered, block.sampleCount, level);
     for (int k = leveled ? filtered : 0; k < channels; ++k)
         ScaleSamples(level, block.channelsBegin[k], block.sampleCount);
 }

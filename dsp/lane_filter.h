@@ -15,26 +15,6 @@ struct LaneState {
     typename Lanes::Vec x1, x2, y1, y2;
 };
 
-// kWidth histories to and from the lanes, one field a vector. Each field is loaded on its own,
-// where one store wrote it: a vector loaded from several stores would wait for them to retire.
-template <class Lanes>
-LaneState<Lanes> LoadState(const BandRejectNode::ChannelHistory* h)
-{
-    using History = BandRejectNode::ChannelHistory;
-    return {Lanes::Gather(h, &History::x1), Lanes::Gather(h, &History::x2), Lanes::Gather(h, &History::y1),
-            Lanes::Gather(h, &History::y2)};
-}
-
-template <class Lanes>
-void StoreState(const LaneState<Lanes>& s, BandRejectNode::ChannelHistory* h)
-{
-    double field[4][Lanes::kWidth];
-    Lanes::Store(field[0], s.x1), Lanes::Store(field[1], s.x2), Lanes::Store(field[2], s.y1);
-    Lanes::Store(field[3], s.y2);
-    for (int l = 0; l < Lanes::kWidth; ++l)
-        h[l] = {field[0][l], field[1][l], field[2][l], field[3][l]};
-}
-
 template <class Lanes>
 struct LaneCoefficients {
     using Vec = typename Lanes::Vec;
@@ -63,12 +43,17 @@ inline typename Lanes::Vec Step(const LaneCoefficients<Lanes>& k, LaneState<Lane
 // state stays in registers as far as they go.
 template <class Lanes, int Groups>
 void FilterGroups(const LaneCoefficients<Lanes>& k, const BandRejectNode::ChannelHistory* laneHistory,
-                  BandRejectNode::ChannelHistory* laneOut, float* const* lanes, int count)
+                  LaneState<Lanes> (&state)[kPassGroups], float* const* lanes, int count)
 {
     constexpr int kWidth = Lanes::kWidth;
+    using History = BandRejectNode::ChannelHistory;
+    // Each field where one store wrote it: a vector loaded from several would wait for them to retire.
     LaneState<Lanes> s[Groups];
-    for (int g = 0; g < Groups; ++g)
-        s[g] = LoadState<Lanes>(laneHistory + g * kWidth);
+    for (int g = 0; g < Groups; ++g) {
+        const History* h = laneHistory + g * kWidth;
+        s[g] = {Lanes::Gather(h, &History::x1), Lanes::Gather(h, &History::x2), Lanes::Gather(h, &History::y1),
+                Lanes::Gather(h, &History::y2)};
+    }
     constexpr int kFrames = 4;  // per turn: a multiple of every lane width
     int j = 0;
     for (; j + kFrames <= count; j += kFrames) {
@@ -91,7 +76,7 @@ void FilterGroups(const LaneCoefficients<Lanes>& k, const BandRejectNode::Channe
         for (int g = 0; g < Groups; ++g)
             Lanes::StoreFrame(lanes + g * kWidth, j, Step(k, s[g], Lanes::LoadFrame(lanes + g * kWidth, j)), k.level);
     for (int g = 0; g < Groups; ++g)
-        StoreState(s[g], laneOut + g * kWidth);
+        state[g] = s[g];
 }
 
 // Lanes beyond the channels repeat the last channel with its history: they compute and store
@@ -106,7 +91,7 @@ void FilterPass(const BandRejectNode::Coefficients& c, BandRejectNode::ChannelHi
     float* const* lanes = channels;
     const BandRejectNode::ChannelHistory* laneHistory = history;
     float* paddedLanes[kPassGroups * kWidth];
-    BandRejectNode::ChannelHistory paddedHistory[kPassGroups * kWidth], laneOut[kPassGroups * kWidth];
+    BandRejectNode::ChannelHistory paddedHistory[kPassGroups * kWidth];
     if (channelCount % kWidth != 0) {
         for (int l = 0; l < groups * kWidth; ++l) {
             const int channel = l < channelCount ? l : channelCount - 1;
@@ -118,13 +103,19 @@ void FilterPass(const BandRejectNode::Coefficients& c, BandRejectNode::ChannelHi
     }
     const LaneCoefficients<Lanes> k(c, level);
     using Kernel = void (*)(const LaneCoefficients<Lanes>&, const BandRejectNode::ChannelHistory*,
-                            BandRejectNode::ChannelHistory*, float* const*, int);
+                            LaneState<Lanes>(&)[kPassGroups], float* const*, int);
     static constexpr Kernel kByGroups[kPassGroups] = {FilterGroups<Lanes, 1>, FilterGroups<Lanes, 2>,
                                                       FilterGroups<Lanes, 3>, FilterGroups<Lanes, 4>,
                                                       FilterGroups<Lanes, 5>};
-    kByGroups[groups - 1](k, laneHistory, laneOut, lanes, count);
-    for (int channel = 0; channel < channelCount; ++channel)
-        history[channel] = BandRejectNode::Settled(laneOut[channel]);
+    LaneState<Lanes> state[kPassGroups];
+    kByGroups[groups - 1](k, laneHistory, state, lanes, count);
+    for (int g = 0; g < groups; ++g) {
+        double x1[kWidth], x2[kWidth], y1[kWidth], y2[kWidth];
+        Lanes::Store(x1, state[g].x1), Lanes::Store(x2, state[g].x2);
+        Lanes::Store(y1, state[g].y1), Lanes::Store(y2, state[g].y2);
+        for (int l = 0; l < kWidth && g * kWidth + l < channelCount; ++l)
+            history[g * kWidth + l] = BandRejectNode::Settled({x1[l], x2[l], y1[l], y2[l]});
+    }
 }
 
 }  // namespace

@@ -32,14 +32,15 @@ PackedPath WidestPath()
 }
 }  // namespace
 
-PackedPath ChoosePackedPath(int channelCount)
+PackedPath WidestPackedPath()
 {
     // Chosen on the first call, whatever the order in which the library's statics start.
     static const PackedPath widest = WidestPath();
-    // Two channels fill SSE2's two lanes; four lanes would only compute copies.
-    return channelCount <= 2 ? PackedPath::Sse2 : widest;
+    return widest;
 }
 
+namespace {
+// Whether no two of the buffers share a sample over count samples.
 bool BuffersApart(float* const* channels, int channelCount, int count)
 {
     const uintptr_t bytes = static_cast<uintptr_t>(count) * sizeof(float);
@@ -52,57 +53,30 @@ bool BuffersApart(float* const* channels, int channelCount, int count)
         }
     return true;
 }
-
-namespace {
-constexpr int PassChannels(PackedPath path) { return kPassGroups * (path == PackedPath::Avx ? 4 : 2); }
-
-// One pass of buffers apart: a lone channel through the one-channel loop and the gain pass,
-// several through the path's kernel.
-void FilterPassApart(PackedPath path, const BandRejectNode::Coefficients& c, BandRejectNode::ChannelHistory* history,
-                     float* const* buffers, int n, int count, double level)
-{
-    if (n == 1) {
-        BandRejectNode::FilterChannel(c, history[0], buffers[0], count);
-        if (level != 1.0)
-            ScaleSamples(level, buffers[0], count);
-    } else {
-        (path == PackedPath::Avx ? FilterPassAvx : FilterPassSse2)(c, history, buffers, n, count, level);
-    }
-}
 }  // namespace
 
-void FilterChannelsPacked(PackedPath path, const BandRejectNode::Coefficients& c,
+bool FilterChannelsPacked(PackedPath path, const BandRejectNode::Coefficients& c,
                           BandRejectNode::ChannelHistory* history, float* const* channels, int channelCount, int count,
-                          double level, bool buffersApart)
+                          double level)
 {
-    const int passChannels = PassChannels(path);
+    const bool apart = channelCount <= kComparedChannels && BuffersApart(channels, channelCount, count);
+    const bool avx = path == PackedPath::Avx;
+    const int passChannels = kPassGroups * (avx ? 4 : 2);
     // Passes run one after the other, so buffers shared across passes meet in order; only
     // those within a pass need comparing, and the cost stays linear in the channel count.
     for (int first = 0; first < channelCount; first += passChannels) {
         const int n = std::min(passChannels, channelCount - first);
         float* const* buffers = channels + first;
-        if (buffersApart || BuffersApart(buffers, n, count)) {
-            FilterPassApart(path, c, history + first, buffers, n, count, level);
+        if (n == 1) {
+            BandRejectNode::FilterChannel(c, history[first], buffers[0], count);
+            if (apart && level != 1.0)
+                ScaleSamples(level, buffers[0], count);
+        } else if (apart || BuffersApart(buffers, n, count)) {
+            (avx ? FilterPassAvx : FilterPassSse2)(c, history + first, buffers, n, count, apart ? level : 1.0);
         } else {
-            // The level is 1 here: only buffers apart take another.
             for (int k = 0; k < n; ++k)
                 BandRejectNode::FilterChannel(c, history[first + k], buffers[k], count);
         }
     }
-}
-
-bool FilterChannelsLeveled(const BandRejectNode::Coefficients& c, BandRejectNode::ChannelHistory* history,
-                           float* const* channels, int channelCount, int count, double level)
-{
-    // Beyond this many channels the buffers are not compared, and the level takes a pass of its own.
-    constexpr int kFusedChannelLimit = 16;
-    const PackedPath path = ChoosePackedPath(channelCount);
-    const bool apart = channelCount <= kFusedChannelLimit && BuffersApart(channels, channelCount, count);
-    // One pass, as hosts' blocks mostly are, goes straight to its kernel: every call and store
-    // before the recurrence holds back the next block's.
-    if (apart && channelCount <= PassChannels(path))
-        FilterPassApart(path, c, history, channels, channelCount, count, level);
-    else
-        FilterChannelsPacked(path, c, history, channels, channelCount, count, apart ? level : 1.0, apart);
     return apart;
 }
