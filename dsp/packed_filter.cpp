@@ -22,7 +22,6 @@ bool AvxUsable()
 }
 
 namespace {
-
 PackedPath WidestPath()
 {
     const char* chosen = std::getenv("BANDREJECT_PACKED_PATH");
@@ -30,16 +29,7 @@ PackedPath WidestPath()
         return PackedPath::Sse2;
     return AvxUsable() ? PackedPath::Avx : PackedPath::Sse2;
 }
-}  // namespace
 
-PackedPath WidestPackedPath()
-{
-    // Chosen on the first call, whatever the order in which the library's statics start.
-    static const PackedPath widest = WidestPath();
-    return widest;
-}
-
-namespace {
 // Whether no two of the buffers share a sample over count samples.
 bool BuffersApart(float* const* channels, int channelCount, int count)
 {
@@ -54,6 +44,13 @@ bool BuffersApart(float* const* channels, int channelCount, int count)
     return true;
 }
 }  // namespace
+
+PackedPath WidestPackedPath()
+{
+    // Chosen on the first call, whatever the order in which the library's statics start.
+    static const PackedPath widest = WidestPath();
+    return widest;
+}
 
 bool FilterChannelsPacked(PackedPath path, const BandRejectNode::Coefficients& c,
                           BandRejectNode::ChannelHistory* history, float* const* channels, int channelCount, int count,
