@@ -66,7 +66,11 @@ void BandRejectNode::FilterThenScale(const SampleBlock& block, double level)
     const SseStateScope state;
     const int channels = ChannelsIn(block);
     const int filtered = PassesThrough() ? 0 : std::min(channels, HistorySlots());
-    const bool leveled = filtered > 0 && FilterChannelsPacked(ChoosePackedPath(filtered), coefficients_, history_.data(),
+    // A lone channel goes straight to its loop, then the gain pass: every call before the
+    // recurrence holds back the next block's.
+    if (filtered == 1)
+        FilterChannel(coefficients_, history_[0], block.channelsBegin[0], block.sampleCount);
+    const bool leveled = filtered > 1 && FilterChannelsPacked(ChoosePackedPath(filtered), coefficients_, history_.data(),
                                                               block.channelsBegin, filtered, block.sampleCount, level);
     for (int k = leveled ? filtered : 0; k < channels; ++k)
         ScaleSamples(level, block.channelsBegin[k], block.sampleCount);
