@@ -1,6 +1,7 @@
 // The packed filter's kernel, written once over a lane type: Lanes supplies the vector of
-// kWidth doubles and moves kWidth frames of kWidth channels between the buffers and the
-// vectors, one frame per vector, rounding outputs to float and applying the level.
+// kWidth doubles, gathers one field of kWidth histories into it, and moves kWidth frames of
+// kWidth channels between the buffers and the vectors, one frame per vector, rounding outputs
+// to float and applying the level.
 // Included only by the files that instantiate it for one instruction set; the unnamed
 // namespace keeps each file's instantiations its own.
 #pragma once
@@ -47,7 +48,8 @@ void FilterGroups(const LaneCoefficients<Lanes>& k, const BandRejectNode::Channe
 {
     constexpr int kWidth = Lanes::kWidth;
     using History = BandRejectNode::ChannelHistory;
-    // Each field where one store wrote it: a vector loaded from several would wait for them to retire.
+    // Each field loaded alone, as one store wrote it: a vector loaded across several stores
+    // would wait for the previous block to retire.
     LaneState<Lanes> s[Groups];
     for (int g = 0; g < Groups; ++g) {
         const History* h = laneHistory + g * kWidth;
