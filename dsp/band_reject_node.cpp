@@ -57,7 +57,7 @@ int BandRejectNode::DoProcess(const SampleBlock& block)
     const SseStateScope state;
     const int channels = std::min(ChannelsIn(block), HistorySlots());
     FilterChannelsPacked(ChoosePackedPath(channels), coefficients_, history_.data(), block.channelsBegin, channels,
-                         block.sampleCount, 1.0, false);
+                         block.sampleCount, 1.0);
     return 1;
 }
 
@@ -66,14 +66,13 @@ void BandRejectNode::FilterThenScale(const SampleBlock& block, double level)
     const SseStateScope state;
     const int channels = ChannelsIn(block);
     const int filtered = PassesThrough() ? 0 : std::min(channels, HistorySlots());
-    // The level joins the filter only where no two buffers meet: a shared buffer must be
-    // filtered for every channel before it is scaled for any.
-    const bool apart = filtered > 0 && filtered <= kFusedChannelLimit &&
-                       BuffersApart(block.channelsBegin, filtered, block.sampleCount);
-    if (filtered > 0)
-        FilterChannelsPacked(ChoosePackedPath(filtered), coefficients_, history_.data(), block.channelsBegin, filtered,
-                             block.sampleCount, apart ? level : 1.0, apart);
-    for (int k = apart ? filtered : 0; k < channels; ++k)
+    // A lone channel goes straight to its loop, then the gain pass: every call before the
+    // recurrence holds back the next block's.
+    if (filtered == 1)
+        FilterChannel(coefficients_, history_[0], block.channelsBegin[0], block.sampleCount);
+    const bool leveled = filtered > 1 && FilterChannelsPacked(ChoosePackedPath(filtered), coefficients_, history_.data(),
+                                                              block.channelsBegin, filtered, block.sampleCount, level);
+    for (int k = leveled ? filtered : 0; k < channels; ++k)
         ScaleSamples(level, block.channelsBegin[k], block.sampleCount);
 }
 
@@ -90,12 +89,4 @@ void BandRejectNode::FilterChannel(const Coefficients& c, ChannelHistory& h, flo
         samples[j] = static_cast<float>(y);
     }
     h = Settled(ChannelHistory{x1, x2, y1, y2});
-}
-
-BandRejectNode::ChannelHistory BandRejectNode::Settled(const ChannelHistory& h)
-{
-    // A non-finite sample would otherwise poison the rest of the stream; checked once a block.
-    if (!std::isfinite(h.x1 + h.x2 + h.y1 + h.y2))
-        return ChannelHistory{};
-    return h;
 }

@@ -5,6 +5,7 @@
 // samples are float; channels are independent and the history carries across blocks.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -37,8 +38,12 @@ public:
     // The readable statement of the filter: one channel's samples through the recurrence.
     // DoProcess runs several channels at once with the same arithmetic (packed_filter.h).
     static void FilterChannel(const Coefficients& c, ChannelHistory& h, float* samples, int count);
-    // The history to carry into the next block: cleared when a non-finite sample has reached it.
-    static ChannelHistory Settled(const ChannelHistory& h);
+    // The history to carry into the next block: cleared when a non-finite sample has reached it,
+    // checked once a block; inline, so that the history stays in registers.
+    static ChannelHistory Settled(const ChannelHistory& h)
+    {
+        return std::isfinite(h.x1 + h.x2 + h.y1 + h.y2) ? h : ChannelHistory{};
+    }
 
     const Coefficients& Coeffs() const { return coefficients_; }
     const ChannelHistory& History(int channel) const { return history_[channel]; }
@@ -48,8 +53,6 @@ public:
     int32_t bandWidth = 400;
 
 private:
-    // Beyond this many channels the buffers are not compared, and the level takes a pass of its own.
-    static constexpr int kFusedChannelLimit = 16;
     bool PassesThrough() const;
 
     Coefficients coefficients_{};

@@ -21,11 +21,12 @@ public:
         if ((saved_ & ~kExceptionFlags) != kControls)
             _mm_setcsr(kControls);
     }
-    // Exception flags raised inside stay raised, as they would have without the scope.
+    // The host's word comes back as it was, flags included: reading the flags raised inside
+    // would wait for every operation in flight, the whole recurrence of a small block.
     ~SseStateScope()
     {
         if ((saved_ & ~kExceptionFlags) != kControls)
-            _mm_setcsr(saved_ | (_mm_getcsr() & kExceptionFlags));
+            _mm_setcsr(saved_);
     }
     SseStateScope(const SseStateScope&) = delete;
     SseStateScope& operator=(const SseStateScope&) = delete;

@@ -1,6 +1,7 @@
 // The packed filter's kernel, written once over a lane type: Lanes supplies the vector of
-// kWidth doubles and moves kWidth frames of kWidth channels between the buffers and the
-// vectors, one frame per vector, rounding outputs to float and applying the level.
+// kWidth doubles, gathers one field of kWidth histories into it, and moves kWidth frames of
+// kWidth channels between the buffers and the vectors, one frame per vector, rounding outputs
+// to float and applying the level.
 // Included only by the files that instantiate it for one instruction set; the unnamed
 // namespace keeps each file's instantiations its own.
 #pragma once
@@ -42,13 +43,19 @@ inline typename Lanes::Vec Step(const LaneCoefficients<Lanes>& k, LaneState<Lane
 // independent steps side by side; lanes holds Groups * kWidth buffers. Unrolled, so that the
 // state stays in registers as far as they go.
 template <class Lanes, int Groups>
-void FilterGroups(const LaneCoefficients<Lanes>& k, LaneState<Lanes> (&state)[kPassGroups], float* const* lanes,
-                  int count)
+void FilterGroups(const LaneCoefficients<Lanes>& k, const BandRejectNode::ChannelHistory* laneHistory,
+                  LaneState<Lanes> (&state)[kPassGroups], float* const* lanes, int count)
 {
     constexpr int kWidth = Lanes::kWidth;
+    using History = BandRejectNode::ChannelHistory;
+    // Each field loaded alone, as one store wrote it: a vector loaded across several stores
+    // would wait for the previous block to retire.
     LaneState<Lanes> s[Groups];
-    for (int g = 0; g < Groups; ++g)
-        s[g] = state[g];
+    for (int g = 0; g < Groups; ++g) {
+        const History* h = laneHistory + g * kWidth;
+        s[g] = {Lanes::Gather(h, &History::x1), Lanes::Gather(h, &History::x2), Lanes::Gather(h, &History::y1),
+                Lanes::Gather(h, &History::y2)};
+    }
     constexpr int kFrames = 4;  // per turn: a multiple of every lane width
     int j = 0;
     for (; j + kFrames <= count; j += kFrames) {
@@ -75,31 +82,35 @@ void FilterGroups(const LaneCoefficients<Lanes>& k, LaneState<Lanes> (&state)[kP
 }
 
 // Lanes beyond the channels repeat the last channel with its history: they compute and store
-// the same values as its own lane, and only that lane's history is kept.
+// the same values as its own lane, and only that lane's history is kept. Channels that fill
+// their groups are taken as they are.
 template <class Lanes>
 void FilterPass(const BandRejectNode::Coefficients& c, BandRejectNode::ChannelHistory* history,
                 float* const* channels, int channelCount, int count, double level)
 {
     constexpr int kWidth = Lanes::kWidth;
     const int groups = (channelCount + kWidth - 1) / kWidth;
-    float* lanes[kPassGroups * kWidth];
-    LaneState<Lanes> state[kPassGroups];
-    for (int g = 0; g < groups; ++g) {
-        double x1[kWidth], x2[kWidth], y1[kWidth], y2[kWidth];
-        for (int l = 0; l < kWidth; ++l) {
-            const int channel = g * kWidth + l < channelCount ? g * kWidth + l : channelCount - 1;
-            lanes[g * kWidth + l] = channels[channel];
-            x1[l] = history[channel].x1, x2[l] = history[channel].x2;
-            y1[l] = history[channel].y1, y2[l] = history[channel].y2;
+    float* const* lanes = channels;
+    const BandRejectNode::ChannelHistory* laneHistory = history;
+    float* paddedLanes[kPassGroups * kWidth];
+    BandRejectNode::ChannelHistory paddedHistory[kPassGroups * kWidth];
+    if (channelCount % kWidth != 0) {
+        for (int l = 0; l < groups * kWidth; ++l) {
+            const int channel = l < channelCount ? l : channelCount - 1;
+            paddedLanes[l] = channels[channel];
+            paddedHistory[l] = history[channel];
         }
-        state[g] = {Lanes::Load(x1), Lanes::Load(x2), Lanes::Load(y1), Lanes::Load(y2)};
+        lanes = paddedLanes;
+        laneHistory = paddedHistory;
     }
     const LaneCoefficients<Lanes> k(c, level);
-    using Kernel = void (*)(const LaneCoefficients<Lanes>&, LaneState<Lanes>(&)[kPassGroups], float* const*, int);
+    using Kernel = void (*)(const LaneCoefficients<Lanes>&, const BandRejectNode::ChannelHistory*,
+                            LaneState<Lanes>(&)[kPassGroups], float* const*, int);
     static constexpr Kernel kByGroups[kPassGroups] = {FilterGroups<Lanes, 1>, FilterGroups<Lanes, 2>,
                                                       FilterGroups<Lanes, 3>, FilterGroups<Lanes, 4>,
                                                       FilterGroups<Lanes, 5>};
-    kByGroups[groups - 1](k, state, lanes, count);
+    LaneState<Lanes> state[kPassGroups];
+    kByGroups[groups - 1](k, laneHistory, state, lanes, count);
     for (int g = 0; g < groups; ++g) {
         double x1[kWidth], x2[kWidth], y1[kWidth], y2[kWidth];
         Lanes::Store(x1, state[g].x1), Lanes::Store(x2, state[g].x2);

@@ -22,7 +22,6 @@ bool AvxUsable()
 }
 
 namespace {
-
 PackedPath WidestPath()
 {
     const char* chosen = std::getenv("BANDREJECT_PACKED_PATH");
@@ -30,16 +29,8 @@ PackedPath WidestPath()
         return PackedPath::Sse2;
     return AvxUsable() ? PackedPath::Avx : PackedPath::Sse2;
 }
-}  // namespace
 
-PackedPath ChoosePackedPath(int channelCount)
-{
-    // Chosen on the first call, whatever the order in which the library's statics start.
-    static const PackedPath widest = WidestPath();
-    // Two channels fill SSE2's two lanes; four lanes would only compute copies.
-    return channelCount <= 2 ? PackedPath::Sse2 : widest;
-}
-
+// Whether no two of the buffers share a sample over count samples.
 bool BuffersApart(float* const* channels, int channelCount, int count)
 {
     const uintptr_t bytes = static_cast<uintptr_t>(count) * sizeof(float);
@@ -52,11 +43,20 @@ bool BuffersApart(float* const* channels, int channelCount, int count)
         }
     return true;
 }
+}  // namespace
 
-void FilterChannelsPacked(PackedPath path, const BandRejectNode::Coefficients& c,
-                          BandRejectNode::ChannelHistory* history, float* const* channels, int channelCount, int count,
-                          double level, bool buffersApart)
+PackedPath WidestPackedPath()
 {
+    // Chosen on the first call, whatever the order in which the library's statics start.
+    static const PackedPath widest = WidestPath();
+    return widest;
+}
+
+bool FilterChannelsPacked(PackedPath path, const BandRejectNode::Coefficients& c,
+                          BandRejectNode::ChannelHistory* history, float* const* channels, int channelCount, int count,
+                          double level)
+{
+    const bool apart = channelCount <= kComparedChannels && BuffersApart(channels, channelCount, count);
     const bool avx = path == PackedPath::Avx;
     const int passChannels = kPassGroups * (avx ? 4 : 2);
     // Passes run one after the other, so buffers shared across passes meet in order; only
@@ -66,14 +66,14 @@ void FilterChannelsPacked(PackedPath path, const BandRejectNode::Coefficients& c
         float* const* buffers = channels + first;
         if (n == 1) {
             BandRejectNode::FilterChannel(c, history[first], buffers[0], count);
-            if (level != 1.0)
+            if (apart && level != 1.0)
                 ScaleSamples(level, buffers[0], count);
-        } else if (buffersApart || BuffersApart(buffers, n, count)) {
-            (avx ? FilterPassAvx : FilterPassSse2)(c, history + first, buffers, n, count, level);
+        } else if (apart || BuffersApart(buffers, n, count)) {
+            (avx ? FilterPassAvx : FilterPassSse2)(c, history + first, buffers, n, count, apart ? level : 1.0);
         } else {
-            // The level is 1 here: only buffers apart take another.
             for (int k = 0; k < n; ++k)
                 BandRejectNode::FilterChannel(c, history[first + k], buffers[k], count);
         }
     }
+    return apart;
 }

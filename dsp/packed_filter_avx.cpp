@@ -15,7 +15,10 @@ struct AvxLanes {
     static constexpr int kWidth = 4;
 
     static Vec Broadcast(double value) { return _mm256_set1_pd(value); }
-    static Vec Load(const double* values) { return _mm256_loadu_pd(values); }
+    static Vec Gather(const BandRejectNode::ChannelHistory* h, double BandRejectNode::ChannelHistory::*field)
+    {
+        return _mm256_setr_pd(h[0].*field, h[1].*field, h[2].*field, h[3].*field);
+    }
     static void Store(double* values, Vec v) { _mm256_storeu_pd(values, v); }
     // The filter's output rounded to float, then the gain pass's product rounded to float.
     static __m128 Leveled(Vec y, Vec level) { return _mm256_cvtpd_ps(_mm256_cvtps_pd(_mm256_cvtpd_ps(y)) * level); }

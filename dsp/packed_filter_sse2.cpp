@@ -8,7 +8,10 @@ struct Sse2Lanes {
     static constexpr int kWidth = 2;
 
     static Vec Broadcast(double value) { return _mm_set1_pd(value); }
-    static Vec Load(const double* values) { return _mm_loadu_pd(values); }
+    static Vec Gather(const BandRejectNode::ChannelHistory* h, double BandRejectNode::ChannelHistory::*field)
+    {
+        return _mm_setr_pd(h[0].*field, h[1].*field);
+    }
     static void Store(double* values, Vec v) { _mm_storeu_pd(values, v); }
     // The filter's output rounded to float, then the gain pass's product.
     static Vec Leveled(Vec y, Vec level) { return _mm_cvtps_pd(_mm_cvtpd_ps(y)) * level; }

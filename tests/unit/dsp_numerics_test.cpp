@@ -183,7 +183,7 @@ TEST(PackedFilter, CoefficientsWithADifferentA2GiveTheOneChannelLoopsBits)
         TestBuffers plain = packed;
         BandRejectNode::ChannelHistory packedHistory[3] = {{0.1, 0.2, 0.3, 0.4}, {}, {-0.5, 0.25, 0.125, 0.0}};
         BandRejectNode::ChannelHistory plainHistory[3] = {packedHistory[0], packedHistory[1], packedHistory[2]};
-        FilterChannelsPacked(path, c, packedHistory, packed.All().channelsBegin, 3, 501, 1.0, true);
+        FilterChannelsPacked(path, c, packedHistory, packed.All().channelsBegin, 3, 501, 1.0);
         for (int k = 0; k < 3; ++k) {
             BandRejectNode::FilterChannel(c, plainHistory[k], plain[k].data(), 501);
             EXPECT_TRUE(SameBits(plain[k].data(), packed[k].data(), 501)) << "channel " << k;
