@@ -9,11 +9,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "dsp/gain_pass.h"
+#include "tools/benchmark/noise_source.h"
 #include "tools/benchmark/plugin_stream.h"
 #include "tools/benchmark/plain_loop.h"
 
@@ -23,30 +23,6 @@ constexpr int32_t kHostBlock = 4096;
 constexpr int kBlocksPerRun = 1000;
 constexpr int kRounds = 9;
 constexpr int kCheckedBlocks = 300;
-constexpr int kNoiseLength = 1 << 16;
-
-// The host's side: fresh noise copied into every channel, as a host decoding a file would;
-// each block and each channel starts elsewhere in the noise, so no two are alike.
-struct NoiseSource {
-    std::vector<float> noise;
-    uint32_t blockIndex = 0;
-
-    void Fill(float* const* channels, int channelCount, int32_t count)
-    {
-        for (int k = 0; k < channelCount; ++k) {
-            const uint32_t start = (blockIndex * 7919u + k * 1031u) % (kNoiseLength - kHostBlock);
-            std::memcpy(channels[k], noise.data() + start, count * sizeof(float));
-        }
-        ++blockIndex;
-    }
-    static uint32_t __cdecl Supply(uint32_t context, SampleBlock* block)
-    {
-        auto* self = reinterpret_cast<NoiseSource*>(static_cast<uintptr_t>(context));
-        self->Fill(block->channelsBegin, static_cast<int>(block->channelsEnd - block->channelsBegin),
-                   block->sampleCount);
-        return static_cast<uint32_t>(block->sampleCount);
-    }
-};
 
 // The filter and the level written out once, independently of the library.
 struct ReferenceLoop : PlainLoop {
@@ -90,7 +66,7 @@ double Rate(double seconds)
 // Both sides over the same blocks, compared after every block.
 bool OutputsIdentical(const Exports& plugin, uint16_t channels, const std::vector<float>& noise)
 {
-    NoiseSource streamSource{noise}, referenceSource{noise};
+    NoiseSource streamSource{&noise}, referenceSource{&noise};
     Stream stream(plugin, channels, kSampleRate, NoiseSource::Supply, &streamSource);
     ReferenceLoop reference(channels);
     HostBuffers streamBuffers(channels), referenceBuffers(channels);
@@ -117,7 +93,7 @@ Figures Measure(const Exports& plugin, uint16_t channels, const std::vector<floa
     Figures figures;
     figures.identical = OutputsIdentical(plugin, channels, noise);
     for (int round = 0; round < kRounds; ++round) {
-        NoiseSource streamSource{noise}, referenceSource{noise};
+        NoiseSource streamSource{&noise}, referenceSource{&noise};
         HostBuffers streamBuffers(channels), referenceBuffers(channels);
         {
             Stream stream(plugin, channels, kSampleRate, NoiseSource::Supply, &streamSource);
@@ -152,7 +128,7 @@ struct ImpulseSource {
         for (int k = 0; k < channels; ++k) {
             float* samples = block->channelsBegin[k];
             if (self->noise)
-                std::memcpy(samples, self->noise->data() + (self->blockIndex * 7919u + k * 1031u) % (kNoiseLength - kHostBlock),
+                std::memcpy(samples, self->noise->data() + (self->blockIndex * 7919u + k * 1031u) % (self->noise->size() - kHostBlock),
                             block->sampleCount * sizeof(float));
             else
                 std::memset(samples, 0, block->sampleCount * sizeof(float));
@@ -231,11 +207,7 @@ bool RunHostPatternBenchmark();
 int main()
 {
     const Exports& plugin = LoadedPlugin();
-    std::vector<float> noise(kNoiseLength);
-    std::mt19937 random(1);
-    std::uniform_real_distribution<float> amplitude(-1.0f, 1.0f);
-    for (float& sample : noise)
-        sample = amplitude(random);
+    const std::vector<float> noise = MakeNoise(1);
 
     std::printf("ProcessStream against the reference loop, %u Hz, %d-sample host blocks, Msamples/s per channel\n",
                 kSampleRate, kHostBlock);

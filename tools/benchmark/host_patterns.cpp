@@ -10,16 +10,15 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "tools/benchmark/plain_loop.h"
+#include "tools/benchmark/noise_source.h"
 #include "tools/benchmark/plugin_stream.h"
 
 namespace {
 
-constexpr int kNoiseLength = 1 << 16;
 constexpr long kSamplesPerRun = 1L << 20;  // per channel
 constexpr int kRounds = 5;
 constexpr int kCheckedBlocks = 40;
@@ -111,29 +110,6 @@ private:
     long stride_ = 0;
     long offset_ = 0;
     std::vector<float*> pointers_;
-};
-
-// The host's callback: noise copied into every channel, elsewhere in the noise for every
-// block and channel.
-struct NoiseSource {
-    const std::vector<float>* noise;
-    uint32_t blockIndex = 0;
-
-    void Fill(float* const* channels, int channelCount, int32_t count)
-    {
-        for (int k = 0; k < channelCount; ++k) {
-            const uint32_t start = (blockIndex * 7919u + k * 1031u) % (kNoiseLength - count);
-            std::memcpy(channels[k], noise->data() + start, count * sizeof(float));
-        }
-        ++blockIndex;
-    }
-    static uint32_t __cdecl Supply(uint32_t context, SampleBlock* block)
-    {
-        auto* self = reinterpret_cast<NoiseSource*>(static_cast<uintptr_t>(context));
-        self->Fill(block->channelsBegin, static_cast<int>(block->channelsEnd - block->channelsBegin),
-                   block->sampleCount);
-        return static_cast<uint32_t>(block->sampleCount);
-    }
 };
 
 double Now()
@@ -242,11 +218,7 @@ std::vector<Case> Cases()
 bool RunHostPatternBenchmark()
 {
     const Exports& plugin = LoadedPlugin();
-    std::vector<float> noise(kNoiseLength);
-    std::mt19937 random(2);
-    std::uniform_real_distribution<float> amplitude(-1.0f, 1.0f);
-    for (float& sample : noise)
-        sample = amplitude(random);
+    const std::vector<float> noise = MakeNoise(2);
 
     std::printf("ProcessStream as hosts call it, against the plain loop, the host's own work subtracted; "
                 "ns per sample and channel\n");
