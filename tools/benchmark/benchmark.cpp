@@ -50,14 +50,6 @@ private:
     std::vector<float*> pointers_;
 };
 
-double Now()
-{
-    LARGE_INTEGER frequency, counter;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / frequency.QuadPart;
-}
-
 double Rate(double seconds)
 {
     return static_cast<double>(kBlocksPerRun) * kHostBlock / seconds / 1e6;

@@ -112,14 +112,6 @@ private:
     std::vector<float*> pointers_;
 };
 
-double Now()
-{
-    LARGE_INTEGER frequency, counter;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / frequency.QuadPart;
-}
-
 // The plug-in and the plain loop over the same blocks, compared after every block.
 bool OutputsIdentical(const Exports& plugin, const Case& c, const std::vector<float>& noise)
 {

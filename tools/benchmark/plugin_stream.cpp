@@ -3,6 +3,14 @@
 #include <cstdio>
 #include <cstdlib>
 
+double Now()
+{
+    LARGE_INTEGER frequency, counter;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&counter);
+    return static_cast<double>(counter.QuadPart) / frequency.QuadPart;
+}
+
 const Exports& LoadedPlugin()
 {
     try {

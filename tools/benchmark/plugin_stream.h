@@ -1,5 +1,5 @@
 // The benchmarks' side of the plug-in: its stream exports looked up once through the shared
-// loader, and a stream opened with the benchmarks' settings.
+// loader, a stream opened with the benchmarks' settings, and the clock that times them.
 #pragma once
 
 #include <windows.h>
@@ -24,6 +24,9 @@ struct Exports {
     decltype(&::ProcessStream) processStream = PLUGIN_EXPORT(library, ProcessStream);
     decltype(&::CloseStream) closeStream = PLUGIN_EXPORT(library, CloseStream);
 };
+
+// Seconds on the performance counter.
+double Now();
 
 // Ends the program when the plug-in cannot be loaded or lacks an export.
 const Exports& LoadedPlugin();
