@@ -3,7 +3,7 @@
 # toolchain, CMake, 32-bit Wine and Xvfb. Quick when everything is already there.
 set -euo pipefail
 
-packages=(cmake make g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-i686-dev
+packages=(cmake make g++-mingw-w64-i686-win32 gcc-mingw-w64-i686-win32 binutils-mingw-w64-i686 mingw-w64-i686-dev
           googletest wine wine32:i386 xvfb xauth x11-utils)
 
 missing=()
