@@ -49,12 +49,12 @@ void DrawLabel(HDC dc, const LabelText& label, RECT box, UINT format)
     DrawTextA(dc, label.text, label.length, &box, format);
 }
 
-// The widest narrowing of the label font selected in dc in which label takes at most room
-// pixels; null when it would need less than half the face's average width, too thin to read.
-Font NarrowLabelFont(HDC dc, const LabelText& label, int room)
+// The widest narrowing of the label font selected in dc, in which label takes natural pixels,
+// that fits label in room pixels; null when it would need less than half the face's average
+// width, too thin to read.
+Font NarrowLabelFont(HDC dc, const LabelText& label, int natural, int room)
 {
     TEXTMETRICA metrics{};
-    const int natural = TextWidth(dc, label);
     if (!GetTextMetricsA(dc, &metrics) || natural <= 0)
         return Font();
     const LONG thinnest = std::max<LONG>(1, (metrics.tmAveCharWidth + 1) / 2);
@@ -74,11 +74,12 @@ bool DrawYLabel(HDC dc, int value, int y)
     const LabelText label(value);
     const RECT box{0, y - 7, kYLabelRight, y + 5};
     constexpr int room = kYLabelRight - kYLabelLeft;
-    if (TextWidth(dc, label) <= room) {
+    const int natural = TextWidth(dc, label);
+    if (natural <= room) {
         DrawLabel(dc, label, box, DT_RIGHT | DT_VCENTER);
         return true;
     }
-    const Font narrow = NarrowLabelFont(dc, label, room);
+    const Font narrow = NarrowLabelFont(dc, label, natural, room);
     if (!narrow)
         return false;
     SelectionGuard font(dc, narrow);
