@@ -29,7 +29,6 @@ std::vector<DWORD> SoundTemplate(HMODULE module, WORD id)
 }  // namespace
 
 void ResourceChain::SetLanguageModule(HMODULE module) { languageModule = module; }
-HMODULE ResourceChain::LanguageModule() { return languageModule; }
 void ResourceChain::SetOwnModule(HMODULE module) { ownModuleReplacement = module; }
 
 HMODULE ResourceChain::FindResourceModule(LPCSTR name, LPCSTR type)

@@ -10,7 +10,6 @@ class ResourceChain {
 public:
     // The language library stays loaded for the life of the process; it is never released.
     static void SetLanguageModule(HMODULE module);
-    static HMODULE LanguageModule();
     // Puts module (null: none) in place of ThisModule() at the end of the chain, for tests
     // that need a chain without the library's own resources.
     static void SetOwnModule(HMODULE module);
