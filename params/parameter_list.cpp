@@ -16,8 +16,8 @@ ParameterType KeywordType(const std::string& keyword)
         const char* keyword;
         ParameterType type;
     } kKeywords[] = {
-        {"UINT", ParameterType::Unsigned}, {"DWORD", ParameterType::Unsigned}, {"INT", ParameterType::Int},
-        {"FLOAT", ParameterType::Float},   {"DOUBLE", ParameterType::Double},  {"STRING", ParameterType::String},
+        {"UINT", ParameterType::Integer}, {"DWORD", ParameterType::Integer}, {"INT", ParameterType::Integer},
+        {"FLOAT", ParameterType::Float},  {"DOUBLE", ParameterType::Double},  {"STRING", ParameterType::String},
         {"LSS", ParameterType::Lss},
     };
     for (const auto& entry : kKeywords)
@@ -90,8 +90,7 @@ void MoveValue(ParameterStore& store, StoreAccess access, const Parameter& param
 void MoveParameter(ParameterStore& store, StoreAccess access, const Parameter& parameter)
 {
     switch (parameter.type) {
-    case ParameterType::Unsigned:
-    case ParameterType::Int:
+    case ParameterType::Integer:
         return MoveValue<uint32_t>(store, access, parameter);
     case ParameterType::Float:
         return MoveValue<float>(store, access, parameter);

@@ -11,7 +11,8 @@
 
 class XmlNode;
 
-enum class ParameterType { Unsigned, Int, Float, Double, String, Lss, None };
+// UINT, DWORD and INT are all one 32-bit integer to every store.
+enum class ParameterType { Integer, Float, Double, String, Lss, None };
 
 struct Parameter {
     std::string name;
