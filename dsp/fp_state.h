@@ -13,7 +13,7 @@
 #include <xmmintrin.h>
 
 // Sets MXCSR for the sample loops; costs one read when the state is already set, as it is
-// for the nodes inside ProcessStream.
+// inside an FpStateScope (the response measurement).
 class SseStateScope {
 public:
     SseStateScope() : saved_(_mm_getcsr())
