@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <new>
 #include <vector>
 
 #include "platform/number_text.h"
