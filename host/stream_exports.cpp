@@ -2,9 +2,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "dsp/band_reject_node.h"
 #include "dsp/chain.h"
-#include "dsp/gain_node.h"
+#include "dsp/processing_node.h"
 #include "host/export_guard.h"
 #include "host/plugin_api.h"
 

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "platform/number_text.h"
-#include "platform/window.h"
 #include "platform/message_route.h"
 #include "platform/this_module.h"
 
