@@ -4,6 +4,7 @@
 #   cmake -DOBJDUMP=... -DDLL=... -DDEF=... -P check_dll_interface.cmake
 cmake_minimum_required(VERSION 3.20)
 
+include(${CMAKE_CURRENT_LIST_DIR}/script_arguments.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/pe_headers.cmake)
 require_script_variables(OBJDUMP DLL DEF)
 

@@ -5,6 +5,7 @@
 #   cmake -DOBJDUMP=... -DBINARY=... -DLIST=... -P check_xp_binary.cmake
 cmake_minimum_required(VERSION 3.20)
 
+include(${CMAKE_CURRENT_LIST_DIR}/script_arguments.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/pe_headers.cmake)
 require_script_variables(OBJDUMP BINARY LIST)
 

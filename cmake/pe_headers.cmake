@@ -1,13 +1,4 @@
-# For the scripts that check built binaries: their arguments, and their headers as the
-# toolchain's objdump -p prints them.
-
-function(require_script_variables)
-    foreach(variable IN LISTS ARGN)
-        if(NOT DEFINED ${variable})
-            message(FATAL_ERROR "${variable} is not set")
-        endif()
-    endforeach()
-endfunction()
+# For the scripts that check built binaries: their headers as the toolchain's objdump -p prints them.
 
 # The lines of objdump's report on binary, as a list in out.
 function(read_pe_headers objdump binary out)
