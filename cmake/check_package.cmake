@@ -3,11 +3,8 @@
 #   cmake -DBUILD_DIR=... -DPACKAGE=BandReject-VERSION-win32 -P check_package.cmake
 cmake_minimum_required(VERSION 3.20)
 
-foreach(variable BUILD_DIR PACKAGE)
-    if(NOT DEFINED ${variable})
-        message(FATAL_ERROR "${variable} is not set")
-    endif()
-endforeach()
+include(${CMAKE_CURRENT_LIST_DIR}/script_arguments.cmake)
+require_script_variables(BUILD_DIR PACKAGE)
 
 set(zip "${BUILD_DIR}/${PACKAGE}.zip")
 file(REMOVE "${zip}")

@@ -5,6 +5,7 @@
 #   cmake -DOBJDUMP=... -DBINARY=... -DLIST=... -P check_xp_binary.cmake
 cmake_minimum_required(VERSION 3.20)
 
+include(${CMAKE_CURRENT_LIST_DIR}/script_arguments.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/pe_headers.cmake)
 require_script_variables(OBJDUMP BINARY LIST)
 
@@ -22,32 +23,21 @@ foreach(line IN LISTS list_lines)
 endforeach()
 
 read_pe_headers("${OBJDUMP}" "${BINARY}" header_lines)
+read_pe_imports(header_lines imported)
 
-# Each imported DLL's block starts "DLL Name: X" and lists one function a line, "vma hint name",
-# or "vma ordinal <none>" for an import by ordinal.
-set(imports "")
-set(dll "")
 set(versions "")
 foreach(line IN LISTS header_lines)
-    if(line MATCHES "^[ \t]*DLL Name:[ \t]*([^ \t]+)")
-        string(TOUPPER "${CMAKE_MATCH_1}" dll)
-    elseif(dll AND line MATCHES "^\t[0-9a-fA-F]+\t[ \t]*([0-9]+)[ \t]+<none>")
-        list(APPEND imports "${dll}!#${CMAKE_MATCH_1}")
-    elseif(dll AND line MATCHES "^\t[0-9a-fA-F]+\t[ \t]*[0-9]+[ \t]+([^ \t]+)")
-        list(APPEND imports "${dll}!${CMAKE_MATCH_1}")
-    elseif(line MATCHES "^[ \t]*$")
-        set(dll "")
-    elseif(line MATCHES "^(Major|Minor)(OSystem|Subsystem)Version[ \t]+([0-9]+)")
+    if(line MATCHES "^(Major|Minor)(OSystem|Subsystem)Version[ \t]+([0-9]+)")
         set(${CMAKE_MATCH_1}${CMAKE_MATCH_2} ${CMAKE_MATCH_3})
         list(APPEND versions ${CMAKE_MATCH_2})
     endif()
 endforeach()
 
 set(problems "")
-if(NOT imports)
+if(NOT imported_functions)
     string(APPEND problems "no imports found\n")
 endif()
-foreach(function IN LISTS imports)
+foreach(function IN LISTS imported_functions)
     if(NOT function IN_LIST allowed)
         string(APPEND problems "imports ${function}, which is not on the list\n")
     endif()
@@ -62,6 +52,6 @@ endforeach()
 if(problems)
     message(FATAL_ERROR "${BINARY}:\n  ${problems}  (${LIST} lists what XP SP3 exports)")
 endif()
-list(LENGTH imports import_count)
+list(LENGTH imported_functions import_count)
 message(STATUS "${import_count} imported functions, all on the list; header asks for "
                "${MajorOSystem}.${MinorOSystem} (subsystem ${MajorSubsystem}.${MinorSubsystem})")

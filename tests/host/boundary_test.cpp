@@ -11,12 +11,6 @@
 #include "support/plugin_library.h"
 
 namespace {
-template <typename Function>
-Function ExportAs(const PluginLibrary& library, const char* name)
-{
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(library.Export(name)));
-}
-
 uint32_t __cdecl Silence(uint32_t, SampleBlock* block)
 {
     for (float** channel = block->channelsBegin; channel != block->channelsEnd; ++channel)

@@ -12,12 +12,6 @@ namespace {
 
 const char kKey[] = "Software\\BandRejectTests\\Presets";
 
-template <typename Function>
-Function ExportAs(const PluginLibrary& library, const char* name)
-{
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(library.Export(name)));
-}
-
 struct PresetExports : ::testing::Test {
     void SetUp() override
     {

@@ -25,5 +25,12 @@ struct PluginLibrary {
     FARPROC Export(const char* name) const { return GetProcAddress(module, name); }
 };
 
+// An export that PluginLibrary does not list, as a pointer of its declared type.
+template <typename Function>
+Function ExportAs(const PluginLibrary& library, const char* name)
+{
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(library.Export(name)));
+}
+
 // The folder of the running test program, with a trailing backslash.
 std::string ProgramFolder();
