@@ -37,6 +37,18 @@ private:
     unsigned saved_;
 };
 
+inline unsigned short X87ControlWord()
+{
+    unsigned short word;
+    __asm__ __volatile__("fnstcw %0" : "=m"(word));
+    return word;
+}
+
+inline void SetX87ControlWord(unsigned short word)
+{
+    __asm__ __volatile__("fldcw %0" : : "m"(word));
+}
+
 // Sets both MXCSR and the x87 control word, for computations that call the runtime's
 // transcendental functions (coefficients, test tones).
 class FpStateScope {
@@ -56,14 +68,6 @@ public:
 private:
     static constexpr unsigned short kX87Controls = 0x037F;  // 64-bit precision, to nearest, all masked
     static constexpr unsigned short kX87ExceptionMasks = 0x003F;
-    static unsigned short X87ControlWord()
-    {
-        unsigned short word;
-        __asm__ __volatile__("fnstcw %0" : "=m"(word));
-        return word;
-    }
-    static void SetX87ControlWord(unsigned short word) { __asm__ __volatile__("fldcw %0" : : "m"(word)); }
-
     SseStateScope sse_;
     unsigned short savedX87_;
 };

@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "dsp/band_reject_node.h"
+#include "dsp/fp_state.h"
 #include "support/plugin_library.h"
 #include "support/reference_filter.h"
-#include "support/x87_control.h"
 #include "xml/xml_node.h"
 
 namespace {

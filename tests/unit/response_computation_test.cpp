@@ -10,8 +10,8 @@
 
 #include "dsp/band_reject_node.h"
 #include "dsp/chain.h"
+#include "dsp/fp_state.h"
 #include "dsp/gain_node.h"
-#include "support/x87_control.h"
 #include "ui/graph_layout.h"
 #include "ui/response_computation.h"
 
