@@ -1,7 +1,5 @@
 #include "torture_support.h"
 
-#include "child_process.h"
-
 #include <cmath>
 #include <cstring>
 #include <fstream>
