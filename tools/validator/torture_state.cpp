@@ -244,9 +244,7 @@ std::string LevelLabel(const Plugin& plugin, double level)
     if (window)
         GetDlgItemTextA(window, IDC_LEVEL_LABEL, text, sizeof text);
     DestroyWindow(parent);
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
-        DispatchMessageA(&message);
+    PumpMessages();
     return text;
 }
 

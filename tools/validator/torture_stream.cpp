@@ -97,15 +97,6 @@ bool SettingsExportsKeep(const Plugin& plugin, const std::function<bool()>& unch
     return same && made;
 }
 
-void PumpMessages()
-{
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
-}
-
 // A settings window created, painted, edited and destroyed: its response graph runs the
 // filter's own code, which sets flush-to-zero while it works. False also when the window did
 // not take the edit.

@@ -147,6 +147,15 @@ DWORD ThreadWindows()
     return count;
 }
 
+void PumpMessages()
+{
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
 ResourceCounts ResourceCounts::Now()
 {
     ResourceCounts counts;
