@@ -6,6 +6,8 @@
 
 #include "host/plugin_api.h"
 #include "platform/handles.h"
+// ProgramFolder: the tools' own, one definition in programs that link both.
+#include "tools/shared/plugin.h"
 
 struct PluginLibrary {
     PluginLibrary();
@@ -24,6 +26,3 @@ struct PluginLibrary {
     // Looks up an export that this helper does not list.
     FARPROC Export(const char* name) const { return GetProcAddress(module, name); }
 };
-
-// The folder of the running test program, with a trailing backslash.
-std::string ProgramFolder();
