@@ -2,14 +2,6 @@
 
 #include <stdexcept>
 
-std::string ProgramFolder()
-{
-    char path[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path, length);
-    return folder.substr(0, folder.find_last_of("\\/") + 1);
-}
-
 namespace {
 template <typename Function>
 void Resolve(HMODULE module, const char* name, Function& function)

@@ -6,6 +6,8 @@
 
 #include "host/plugin_api.h"
 #include "platform/handles.h"
+// ProgramFolder: the tools' own, one definition in programs that link both.
+#include "tools/shared/plugin.h"
 
 struct PluginLibrary {
     PluginLibrary();
@@ -31,6 +33,3 @@ Function ExportAs(const PluginLibrary& library, const char* name)
 {
     return reinterpret_cast<Function>(reinterpret_cast<void*>(library.Export(name)));
 }
-
-// The folder of the running test program, with a trailing backslash.
-std::string ProgramFolder();

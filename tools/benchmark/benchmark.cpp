@@ -110,24 +110,22 @@ Figures Measure(const Exports& plugin, uint16_t channels, const std::vector<floa
 // The host's side of the silence run: an impulse on every channel, then either nothing but
 // zeros or the noise.
 struct ImpulseSource {
-    const std::vector<float>* noise;
-    uint32_t blockIndex = 0;
+    NoiseSource noise;  // noise.noise null: silence
+    bool impulseSent = false;
 
     static uint32_t __cdecl Supply(uint32_t context, SampleBlock* block)
     {
         auto* self = reinterpret_cast<ImpulseSource*>(static_cast<uintptr_t>(context));
         const int channels = static_cast<int>(block->channelsEnd - block->channelsBegin);
-        for (int k = 0; k < channels; ++k) {
-            float* samples = block->channelsBegin[k];
-            if (self->noise)
-                std::memcpy(samples, self->noise->data() + (self->blockIndex * 7919u + k * 1031u) % (self->noise->size() - kHostBlock),
-                            block->sampleCount * sizeof(float));
-            else
-                std::memset(samples, 0, block->sampleCount * sizeof(float));
-            if (self->blockIndex == 0)
-                samples[0] = 1.0f;
-        }
-        ++self->blockIndex;
+        if (self->noise.noise)
+            self->noise.Fill(block->channelsBegin, channels, block->sampleCount);
+        else
+            for (int k = 0; k < channels; ++k)
+                std::memset(block->channelsBegin[k], 0, block->sampleCount * sizeof(float));
+        if (!self->impulseSent)
+            for (int k = 0; k < channels; ++k)
+                block->channelsBegin[k][0] = 1.0f;
+        self->impulseSent = true;
         return static_cast<uint32_t>(block->sampleCount);
     }
 };
@@ -147,7 +145,7 @@ SilenceFigures MeasureSilence(const Exports& plugin, uint32_t rate, const std::v
     SilenceFigures figures;
     for (int run = 0; run < 6; ++run) {
         const bool silent = run % 2 == 0;
-        ImpulseSource source{silent ? nullptr : &noise};
+        ImpulseSource source{NoiseSource{silent ? nullptr : &noise}};
         Stream stream(plugin, kChannels, rate, ImpulseSource::Supply, &source);
         HostBuffers buffers(kChannels);
         SampleBlock block = buffers.Block();

@@ -4,16 +4,8 @@
 
 #include <algorithm>
 
+#include "find_handle.h"
 #include "options.h"
-#include "platform/handles.h"
-
-namespace {
-struct FindTraits {
-    using Handle = HANDLE;
-    static Handle Null() { return INVALID_HANDLE_VALUE; }
-    static void Release(Handle h) { FindClose(h); }
-};
-}  // namespace
 
 std::string BaseName(const std::string& path)
 {
@@ -29,7 +21,7 @@ std::vector<std::string> ExpandFileName(const std::string& name)
         return {name};
     std::vector<std::string> files;
     WIN32_FIND_DATAA found;
-    UniqueHandle<FindTraits> search(FindFirstFileA(name.c_str(), &found));
+    FindHandle search(FindFirstFileA(name.c_str(), &found));
     if (search) {
         do {
             if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))

@@ -5,8 +5,6 @@
 #include <objbase.h>
 
 #include "commands.h"
-#include "plugin.h"
-#include "wav_file.h"
 
 namespace {
 struct Command {

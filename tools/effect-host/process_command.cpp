@@ -2,7 +2,6 @@
 // the plug-in for.
 #include <cstdio>
 #include <map>
-#include <memory>
 #include <vector>
 
 #include "commands.h"
@@ -13,14 +12,14 @@
 
 namespace {
 
+// Every tenth percent of a file longer than 30 seconds.
 class Progress {
 public:
-    Progress(uint64_t total, uint32_t sampleRate) : total_(total), enabled_(total > 30ull * sampleRate) {}
-    void Advance(uint64_t done)
+    void operator()(uint64_t done, uint64_t total, uint32_t sampleRate)
     {
-        if (!enabled_ || total_ == 0)
+        if (total <= 30ull * sampleRate)
             return;
-        const int percent = static_cast<int>(done * 100 / total_);
+        const int percent = static_cast<int>(done * 100 / total);
         if (percent >= shown_ + 10) {
             shown_ = percent - percent % 10;
             std::fprintf(stderr, "effect-host: %d%%\n", shown_);
@@ -28,8 +27,6 @@ public:
     }
 
 private:
-    uint64_t total_;
-    bool enabled_;
     int shown_ = 0;
 };
 
@@ -155,13 +152,7 @@ int RunProcess(int argc, char** argv)
     request.input = options.Positional()[0];
     request.output = options.Positional()[1];
     SettingsRecord stream = StreamRecord(plugin, settings);
-    std::unique_ptr<Progress> progress;
-    const ProcessResult result =
-        ProcessFile(plugin, stream.Get(), request, [&progress](uint64_t done, uint64_t total, uint32_t sampleRate) {
-            if (!progress)
-                progress.reset(new Progress(total, sampleRate));
-            progress->Advance(done);
-        });
+    const ProcessResult result = ProcessFile(plugin, stream.Get(), request, Progress());
     std::fputs(ResultLines(request, result, *settings.Get()).c_str(), stderr);
     return 0;
 }

@@ -97,15 +97,6 @@ bool SettingsExportsKeep(const Plugin& plugin, const std::function<bool()>& unch
     return same && made;
 }
 
-void PumpMessages()
-{
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
-}
-
 // A settings window created, painted, edited and destroyed: its response graph runs the
 // filter's own code, which sets flush-to-zero while it works. False also when the window did
 // not take the edit.
@@ -496,17 +487,22 @@ void CheckLifecycle(Campaign& campaign)
     openStream(record, &format);
     free(record);
 
+    // A fresh record of the host's settings with a stream open on it.
+    auto openRecord = [&](const WAVEFORMATEX& streamFormat) {
+        EffectSettings* stream = nullptr;
+        copySettings(&stream, &host);
+        setCallBack(SampleSource::Supply, context, stream);
+        openStream(stream, &streamFormat);
+        return stream;
+    };
     // Free must release an open stream's chain and filter history along with the record.
     auto freeOpen = [&](int count) {
         for (int i = 0; i < count; ++i) {
-            EffectSettings* stream = nullptr;
-            copySettings(&stream, &host);
-            setCallBack(SampleSource::Supply, context, stream);
             WAVEFORMATEX wide = format;
             wide.nChannels = static_cast<WORD>(1 + i % 12);
             wide.nBlockAlign = static_cast<WORD>(4 * wide.nChannels);
             wide.nAvgBytesPerSec = wide.nSamplesPerSec * wide.nBlockAlign;
-            openStream(stream, &wide);
+            EffectSettings* stream = openRecord(wide);
             if (i % 2 == 0) {
                 source.position = 0;
                 processStream(&block, stream);
@@ -525,10 +521,7 @@ void CheckLifecycle(Campaign& campaign)
 
     auto cycle = [&](int count) {
         for (int i = 0; i < count; ++i) {
-            EffectSettings* stream = nullptr;
-            copySettings(&stream, &host);
-            setCallBack(SampleSource::Supply, context, stream);
-            openStream(stream, &format);
+            EffectSettings* stream = openRecord(format);
             if (i % 3 == 0)
                 openStream(stream, &format);
             source.position = 0;

@@ -1,7 +1,5 @@
 #include "torture_support.h"
 
-#include "child_process.h"
-
 #include <cmath>
 #include <cstring>
 #include <fstream>
@@ -9,6 +7,7 @@
 #include <sstream>
 
 #include "child_process.h"
+#include "find_handle.h"
 
 namespace {
 constexpr uint32_t kCanaryBits = 0x7FBADBADu;  // a NaN payload no arithmetic produces
@@ -149,6 +148,15 @@ DWORD ThreadWindows()
     return count;
 }
 
+void PumpMessages()
+{
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
 ResourceCounts ResourceCounts::Now()
 {
     ResourceCounts counts;
@@ -197,18 +205,19 @@ std::string ScratchRoot()
 void RemoveTree(const std::string& folder)
 {
     WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA((folder + "*").c_str(), &entry);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string name = entry.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(folder + name + "\\");
-            else
-                DeleteFileA((folder + name).c_str());
-        } while (FindNextFileA(search, &entry));
-        FindClose(search);
+    {  // the search ends before its folder goes
+        FindHandle search(FindFirstFileA((folder + "*").c_str(), &entry));
+        if (search) {
+            do {
+                const std::string name = entry.cFileName;
+                if (name == "." || name == "..")
+                    continue;
+                if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                    RemoveTree(folder + name + "\\");
+                else
+                    DeleteFileA((folder + name).c_str());
+            } while (FindNextFileA(search, &entry));
+        }
     }
     RemoveDirectoryA(folder.c_str());
 }

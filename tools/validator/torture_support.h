@@ -67,6 +67,8 @@ std::vector<std::vector<float>> ProcessWhole(const Plugin& plugin, const StreamS
 DWORD LiveGdiObjects();
 // Windows owned by the calling thread, children included.
 DWORD ThreadWindows();
+// Delivers everything queued for the calling thread.
+void PumpMessages();
 
 struct ResourceCounts {
     uint64_t heapBytes = 0;

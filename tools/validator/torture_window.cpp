@@ -42,22 +42,12 @@ public:
     {
         if (IsWindow(handle_))
             DestroyWindow(handle_);
-        Pump();
+        PumpMessages();
     }
     HostFrame(const HostFrame&) = delete;
     HostFrame& operator=(const HostFrame&) = delete;
 
     HWND Handle() const { return handle_; }
-
-    // Delivers everything queued for this thread.
-    static void Pump()
-    {
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-    }
 
     int notifications = 0;
     // Notifications that came from another window than expected, or were sent, not posted.
@@ -168,7 +158,7 @@ void RandomInput(HWND window, std::mt19937& random, bool invalid)
         RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
         break;
     case 7:
-        HostFrame::Pump();
+        PumpMessages();
         break;
     }
 }
@@ -245,12 +235,12 @@ void CheckExtremeRecords(Campaign& campaign, HostFrame& frame, CreateSettingsWin
             RandomInput(window, campaign.Random(), true);
             check("after input");
         }
-        HostFrame::Pump();
+        PumpMessages();
         guarded = guarded && record.OnlySettingsWritten();
         posted = posted && frame.strayNotifications == 0;
         survived = survived && IsWindow(window);
         DestroyWindow(window);
-        HostFrame::Pump();
+        PumpMessages();
     }
     const std::string name = "settings windows: " + std::to_string(records.size()) +
                              " records with extreme settings open and take random input";
@@ -269,14 +259,14 @@ void CheckNullRecord(Campaign& campaign, HostFrame& frame, CreateSettingsWindowF
         ShowWindow(window, SW_SHOWNA);
         for (int i = 0; i < (campaign.Quick() ? 30 : 200); ++i)
             RandomInput(window, campaign.Random(), true);
-        HostFrame::Pump();
+        PumpMessages();
     }
     campaign.Check("settings windows: a window without a record takes input and notifies nothing",
                    window && IsWindow(window) && frame.notifications == 0,
                    std::to_string(frame.notifications) + " notifications");
     if (window)
         DestroyWindow(window);
-    HostFrame::Pump();
+    PumpMessages();
 }
 
 // Windows are closed the three ways a host closes them: directly, with the host panel that
@@ -308,7 +298,7 @@ void CheckManyWindows(Campaign& campaign, CreateSettingsWindowFunction create)
                 DestroyWindow(panel);
                 break;
             }
-            HostFrame::Pump();
+            PumpMessages();
         }
     };
     cycle(campaign.Quick() ? 10 : 30);
@@ -395,12 +385,12 @@ void CheckWindowBesideStreams(Campaign& campaign, HostFrame& frame, CreateSettin
     const int actions = campaign.Quick() ? 100 : 1500;
     for (int i = 0; i < actions; ++i)
         RandomInput(window, campaign.Random(), true);
-    HostFrame::Pump();
+    PumpMessages();
     streaming = false;
     streamer.Join();
     const int committed = frame.notifications;
     DestroyWindow(window);
-    HostFrame::Pump();
+    PumpMessages();
     PLUGIN_EXPORT(plugin, Free)(record);
 
     campaign.Check("window beside a stream: the user's changes were committed", committed > 0,
