@@ -188,3 +188,31 @@ TEST(WavWriter, AnOutputPastRiffSizesIsRf64BeforeTheFirstSample)
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA("large.wav.partial"));
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA("large.wav"));
 }
+
+// 64-bit sizes near the top of their range, from ds64 or a Wave64 header, would wrap past the
+// end of the file and send the walk back over the same chunks for ever.
+TEST(WavReader, SizesBeyondTheFileEndTheWalkWhateverTheirWidth)
+{
+    WavBuilder wav;
+    wav.fmt = FmtBody(1, 1, 8000, 16);
+    wav.data = std::string(200, '\x11');
+    for (const char* container : {"RF64", "W64"}) {
+        SCOPED_TRACE(container);
+        wav.container = container;
+        std::string file = wav.Build();
+        const bool w64 = wav.container == "W64";
+        const size_t dataSize = w64 ? file.find(W64Id("data")) + 16 : 28;
+        for (int b = 0; b < 8; ++b)
+            file[dataSize + b] = '\xFF';
+        const std::string path = std::string("huge-") + container + ".wav";
+        {
+            FileHandle out(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+            DWORD written = 0;
+            ASSERT_TRUE(WriteFile(out, file.data(), static_cast<DWORD>(file.size()), &written, nullptr));
+        }
+        const WavReader reader(path);
+        EXPECT_EQ(100u, reader.FrameCount());
+        EXPECT_NE(std::string::npos, reader.Warning().find("the file holds 100;")) << reader.Warning();
+        DeleteFileA(path.c_str());
+    }
+}

@@ -71,11 +71,13 @@ public:
     ChunkWalk(HANDLE file, WavContents& contents) : file_(file), contents_(contents) {}
 
     // Takes one chunk; returns false when the walk ends with it.
+    // body lies within the file; sizes are compared with what is left after it, as a 64-bit
+    // size from ds64 or Wave64 would wrap body + size back into the file.
     bool Take(const std::string& id, const std::string& fourcc, uint64_t body, uint64_t size)
     {
-        const uint64_t fileSize = contents_.fileSize;
+        const uint64_t left = contents_.fileSize - body;
         if (fourcc == "fmt ") {
-            if (size > kMaxFmtSize || body + size > fileSize)
+            if (size > kMaxFmtSize || size > left)
                 throw WavError("truncated or malformed fmt chunk");
             contents_.fmt.resize(static_cast<size_t>(size));
             ReadAt(file_, body, contents_.fmt.data(), static_cast<uint32_t>(size));
@@ -85,9 +87,9 @@ public:
             haveData_ = true;
             contents_.dataStart = body;
             contents_.dataSize = size;
-            return body + size < fileSize;
+            return size < left;
         }
-        if (body + size > fileSize) {
+        if (size > left) {
             if (haveData_)
                 contents_.warning = (fourcc.empty() ? std::string("a Wave64") : "the '" + fourcc + "'") +
                                     " chunk after the audio is cut off and left out";
