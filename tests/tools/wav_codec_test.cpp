@@ -184,9 +184,14 @@ TEST(WavWriter, AnOutputPastRiffSizesIsRf64BeforeTheFirstSample)
         const WavWriter writer("large.wav", layout);
         EXPECT_EQ(frames == framesThatFit ? WavContainer::Riff : WavContainer::Rf64, writer.Container());
     }
-    // An unfinished writer leaves nothing behind.
+    // An unfinished writer leaves nothing behind, nor does one whose constructor fails: here the
+    // chunks to copy before the audio come from a file that has gone.
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA("large.wav.partial"));
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA("large.wav"));
+    layout.chunkSource = "gone.wav";
+    layout.chunks = {WavChunk{"LIST", 12, 4, false}};
+    EXPECT_THROW(WavWriter("large.wav", layout), WavError);
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA("large.wav.partial"));
 }
 
 // 64-bit sizes near the top of their range, from ds64 or a Wave64 header, would wrap past the

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "platform/replacement_file.h"
 #include "plugin.h"
 #include "xml/xml_node.h"
 
@@ -91,19 +92,12 @@ size_t WriteXmlFile(const std::string& path, const XmlNode& root)
         throw HostError("a preset element needs a name");
     size_t skipped = 0;
     const std::string text = Document(root, skipped);
-    const std::string partial = path + ".partial";
-    {
-        FileHandle file(CreateFileA(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                    nullptr));
-        DWORD written = 0;
-        if (!file || !WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ||
-            written != text.size())
-            throw HostError("cannot write " + partial + " (error " + std::to_string(GetLastError()) + ")");
-    }
-    if (!MoveFileExA(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-        const DWORD error = GetLastError();
-        DeleteFileA(partial.c_str());
-        throw HostError("cannot replace " + path + " (error " + std::to_string(error) + ")");
-    }
+    ReplacementFile file(path);
+    DWORD written = 0;
+    if (!file || !WriteFile(file.Handle(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ||
+        written != text.size())
+        throw HostError("cannot write " + path + ".partial (error " + std::to_string(GetLastError()) + ")");
+    if (!file.Commit())
+        throw HostError("cannot replace " + path + " (error " + std::to_string(GetLastError()) + ")");
     return skipped;
 }

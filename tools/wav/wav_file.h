@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/handles.h"
+#include "platform/replacement_file.h"
 
 class SampleEncoder;
 
@@ -54,7 +55,8 @@ public:
     const WavFormat& Format() const { return format_; }
     WavContainer Container() const { return container_; }
     uint64_t FrameCount() const { return frameCount_; }
-    // Empty, or one line saying how many frames the file lacks against what its header announces.
+    // Empty, or one line: how many frames the file lacks against what its header announces, or
+    // that a chunk after the audio is cut off and left out.
     const std::string& Warning() const { return warning_; }
     const std::vector<WavChunk>& KeptChunks() const { return keptChunks_; }
     // Reads up to frames frames into per-channel buffers; returns how many it read.
@@ -84,12 +86,12 @@ struct WavLayout {
     std::vector<WavChunk> chunks;
 };
 
-// Writes to a temporary file beside the target and puts it in place only in Finish, so a
-// failed run never leaves a partial file under the output name nor touches a file it replaces.
+// Writes to a ReplacementFile, put in place only by Finish: a failed run, the constructor's
+// included, leaves no partial file and does not touch a file it would replace.
 class WavWriter {
 public:
     WavWriter(const std::string& path, const WavLayout& layout);
-    ~WavWriter();
+    ~WavWriter();  // where SampleEncoder is complete
     WavWriter(const WavWriter&) = delete;
     WavWriter& operator=(const WavWriter&) = delete;
 
@@ -108,13 +110,11 @@ private:
     void Write(const void* data, size_t size);
 
     std::string path_;
-    std::string temporaryPath_;
-    FileHandle file_;
+    ReplacementFile output_;
     WavLayout layout_;
     std::unique_ptr<SampleEncoder> encoder_;
     uint64_t framesWritten_ = 0;
     uint64_t clipped_ = 0;
-    bool finished_ = false;
     std::vector<std::string> dropped_;
     std::vector<uint8_t> buffer_;
 };

@@ -70,7 +70,7 @@ void Pad(std::string& out, WavContainer container, uint64_t size)
 }  // namespace
 
 WavWriter::WavWriter(const std::string& path, const WavLayout& layout)
-    : path_(path), temporaryPath_(path + ".partial"), layout_(layout), encoder_(new SampleEncoder(layout.format))
+    : path_(path), output_(path), layout_(layout), encoder_(new SampleEncoder(layout.format))
 {
     WavContainer& container = layout_.container;
     layout_.chunks = RenameFor(container, layout.chunks, dropped_);
@@ -82,9 +82,7 @@ WavWriter::WavWriter(const std::string& path, const WavLayout& layout)
         container = WavContainer::Rf64;
     const uint64_t total = TotalSize(container, fmt, fact, dataBytes, layout_.chunks);
 
-    file_.Attach(CreateFileA(temporaryPath_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file_)
+    if (!output_)
         throw WavError("cannot create " + path_ + " (cannot write in its folder?)");
 
     std::string h;
@@ -118,18 +116,12 @@ WavWriter::WavWriter(const std::string& path, const WavLayout& layout)
     Write(h.data(), h.size());
 }
 
-WavWriter::~WavWriter()
-{
-    if (!finished_) {
-        file_.Reset();
-        DeleteFileA(temporaryPath_.c_str());
-    }
-}
+WavWriter::~WavWriter() = default;
 
 void WavWriter::Write(const void* data, size_t size)
 {
     DWORD written = 0;
-    if (!WriteFile(file_, data, static_cast<DWORD>(size), &written, nullptr) || written != size)
+    if (!WriteFile(output_.Handle(), data, static_cast<DWORD>(size), &written, nullptr) || written != size)
         throw WavError("cannot write " + path_ + " (disk full?)");
 }
 
@@ -180,8 +172,6 @@ void WavWriter::Finish()
     Pad(pad, layout_.container, framesWritten_ * layout_.format.BytesPerFrame());
     Write(pad.data(), pad.size());
     WriteChunks(true);
-    file_.Reset();
-    if (!MoveFileExA(temporaryPath_.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING))
+    if (!output_.Commit())
         throw WavError("cannot replace " + path_ + " (open in another program, or read-only?)");
-    finished_ = true;
 }
