@@ -1,8 +1,6 @@
 // What the library does when the system loads and unloads it.
 #pragma once
 
-#include <windows.h>
-
 // Process attach. Never fails the load and lets nothing escape.
 void OnProcessAttach();
 // Process detach; processEnding when the whole process is ending rather than the library

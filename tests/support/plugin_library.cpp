@@ -14,7 +14,7 @@ void Resolve(HMODULE module, const char* name, Function& function)
 
 PluginLibrary::PluginLibrary()
 {
-    module.Attach(LoadLibraryA((ProgramFolder() + "BandReject.dll").c_str()));
+    module.Attach(LoadLibraryA(DefaultPluginPath().c_str()));
     if (!module)
         throw std::runtime_error("cannot load BandReject.dll");
     Resolve(module, "PlugInInfo", PlugInInfo);

@@ -116,7 +116,7 @@ struct ImpulseSource {
     static uint32_t __cdecl Supply(uint32_t context, SampleBlock* block)
     {
         auto* self = reinterpret_cast<ImpulseSource*>(static_cast<uintptr_t>(context));
-        const int channels = static_cast<int>(block->channelsEnd - block->channelsBegin);
+        const int channels = ChannelsIn(*block);
         if (self->noise.noise)
             self->noise.Fill(block->channelsBegin, channels, block->sampleCount);
         else

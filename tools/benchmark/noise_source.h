@@ -35,7 +35,7 @@ struct NoiseSource {
     static uint32_t __cdecl Supply(uint32_t context, SampleBlock* block)
     {
         auto* self = reinterpret_cast<NoiseSource*>(static_cast<uintptr_t>(context));
-        self->Fill(block->channelsBegin, static_cast<int>(block->channelsEnd - block->channelsBegin),
+        self->Fill(block->channelsBegin, ChannelsIn(*block),
                    block->sampleCount);
         return static_cast<uint32_t>(block->sampleCount);
     }

@@ -37,7 +37,7 @@ timed() {  # prints the least wall-clock seconds that the command took in five r
     local start end best=""
     for _ in 1 2 3 4 5; do
         start=$(date +%s.%N)
-        "$@" >/dev/null 2>&1 || echo "failed: $*" >&2
+        "$@" >/dev/null 2>&1 || { echo "failed: $*" >&2; exit 1; }
         end=$(date +%s.%N)
         best=$(echo "$end - $start" | bc | awk -v b="$best" '{ print (b == "" || $1 < b) ? $1 : b }')
     done

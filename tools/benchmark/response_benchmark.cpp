@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "dsp/chain.h"
+#include "tools/benchmark/plugin_stream.h"
 #include "res/resource_ids.h"
 #include "ui/response_computation.h"
 #include "ui/response_graph.h"
@@ -16,11 +17,9 @@ namespace {
 // Odd, so the median is one measured commit; enough that a few preempted ones do not move it.
 constexpr int kCommits = 51;
 
-double Milliseconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to)
+double Milliseconds(double from, double to)
 {
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(to.QuadPart - from.QuadPart) * 1000.0 / frequency.QuadPart;
+    return (to - from) * 1000.0;
 }
 
 double Median(std::vector<double> values)
@@ -40,13 +39,12 @@ CommitTimes MeasureCommits(const EffectSettings& settings, EffectSettings& previ
 {
     CommitTimes times;
     for (int n = 0; n < kCommits; ++n) {
-        LARGE_INTEGER start, computed, painted;
-        QueryPerformanceCounter(&start);
+        const double start = Now();
         MeasureResponse(settings, preview, curve);
-        QueryPerformanceCounter(&computed);
+        const double computed = Now();
         graph.ResetView();
         graph.Snapshot();
-        QueryPerformanceCounter(&painted);
+        const double painted = Now();
         times.compute.push_back(Milliseconds(start, computed));
         times.paint.push_back(Milliseconds(computed, painted));
         times.commit.push_back(Milliseconds(start, painted));
@@ -65,10 +63,9 @@ void RunResponseBenchmark()
     settings.cutOffFreq = 1000;
     settings.bandWidth = 400;
     ResponseCurve curve;
-    LARGE_INTEGER start, end;
-    QueryPerformanceCounter(&start);
+    const double start = Now();
     MeasureResponse(settings, preview, curve);
-    QueryPerformanceCounter(&end);
+    const double end = Now();
     std::printf("response computation (101 tones x 4000 samples): first %.2f ms (makes the tones)\n",
                 Milliseconds(start, end));
 

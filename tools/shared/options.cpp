@@ -24,35 +24,41 @@ Options::Options(int argc, char** argv, const std::vector<std::string>& flags)
     }
 }
 
-std::string Options::Text(const std::string& name, const std::string& fallback) const
+const std::string* Options::Find(const std::string& name) const
 {
     auto it = values_.find(name);
-    return it == values_.end() ? fallback : it->second;
+    return it == values_.end() ? nullptr : &it->second;
+}
+
+std::string Options::Text(const std::string& name, const std::string& fallback) const
+{
+    const std::string* text = Find(name);
+    return text ? *text : fallback;
 }
 
 double Options::Number(const std::string& name, double fallback) const
 {
-    auto it = values_.find(name);
-    if (it == values_.end())
+    const std::string* text = Find(name);
+    if (!text)
         return fallback;
     char* end = nullptr;
     errno = 0;
-    const double value = std::strtod(it->second.c_str(), &end);
-    if (it->second.empty() || *end != '\0' || errno == ERANGE || !std::isfinite(value))
-        throw UsageError("--" + name + " takes a number, not '" + it->second + "'");
+    const double value = std::strtod(text->c_str(), &end);
+    if (text->empty() || *end != '\0' || errno == ERANGE || !std::isfinite(value))
+        throw UsageError("--" + name + " takes a number, not '" + *text + "'");
     return value;
 }
 
 uint32_t Options::Unsigned(const std::string& name, uint32_t fallback) const
 {
-    auto it = values_.find(name);
-    if (it == values_.end())
+    const std::string* text = Find(name);
+    if (!text)
         return fallback;
     char* end = nullptr;
     errno = 0;
-    const unsigned long long value = std::strtoull(it->second.c_str(), &end, 10);
-    if (it->second.empty() || it->second[0] == '-' || *end != '\0' || errno == ERANGE || value > 0xFFFFFFFFull)
-        throw UsageError("--" + name + " takes a whole number from 0 to 4294967295, not '" + it->second + "'");
+    const unsigned long long value = std::strtoull(text->c_str(), &end, 10);
+    if (text->empty() || (*text)[0] == '-' || *end != '\0' || errno == ERANGE || value > 0xFFFFFFFFull)
+        throw UsageError("--" + name + " takes a whole number from 0 to 4294967295, not '" + *text + "'");
     return static_cast<uint32_t>(value);
 }
 

@@ -25,6 +25,9 @@ public:
     void Allow(const std::vector<std::string>& known) const;
 
 private:
+    // The option's value; null when it was not given.
+    const std::string* Find(const std::string& name) const;
+
     std::vector<std::string> positional_;
     std::map<std::string, std::string> values_;
 };

@@ -1,14 +1,24 @@
 #include "plugin.h"
 
-std::string ProgramFolder()
+std::string ProgramPath()
 {
     char path[MAX_PATH];
     const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path, length);
-    return folder.substr(0, folder.find_last_of("\\/") + 1);
+    return std::string(path, length);
 }
 
-Plugin::Plugin() : Plugin(ProgramFolder() + "BandReject.dll") {}
+std::string ProgramFolder()
+{
+    const std::string path = ProgramPath();
+    return path.substr(0, path.find_last_of("\\/") + 1);
+}
+
+std::string DefaultPluginPath()
+{
+    return ProgramFolder() + "BandReject.dll";
+}
+
+Plugin::Plugin() : Plugin(DefaultPluginPath()) {}
 
 std::string FullPath(const std::string& path)
 {

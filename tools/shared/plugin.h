@@ -14,7 +14,7 @@ struct HostError : std::runtime_error {
 
 class Plugin {
 public:
-    // The BandReject.dll beside the running program. Throws HostError when it cannot be loaded.
+    // DefaultPluginPath(). Throws HostError when it cannot be loaded.
     Plugin();
     // The library at path, made full first. Throws HostError when it cannot be loaded.
     explicit Plugin(const std::string& path);
@@ -37,8 +37,11 @@ private:
 
 #define PLUGIN_EXPORT(plugin, name) (plugin).Require<decltype(&::name)>(#name)
 
-// The folder of the running program, with a trailing backslash.
+// The running program's full path, and its folder with a trailing backslash.
+std::string ProgramPath();
 std::string ProgramFolder();
+// The BandReject.dll beside the running program.
+std::string DefaultPluginPath();
 // The profile functions look for a bare file name in the Windows folder, and LoadLibrary for a
 // relative path along its search order: paths are made full.
 std::string FullPath(const std::string& path);

@@ -33,6 +33,15 @@ const struct {
 };
 }  // namespace
 
+bool Campaign::CheckNoGrowth(const std::string& name, int warmUp, int count, const std::function<void(int)>& run)
+{
+    run(warmUp);
+    const ResourceCounts before = ResourceCounts::Now();
+    run(count);
+    const ResourceCounts after = ResourceCounts::Now();
+    return Check(name, before.NoGrowth(after), before.Growth(after));
+}
+
 bool Campaign::Check(const std::string& name, bool passed, const std::string& detail)
 {
     // One line per check: a detail that holds a child's output is folded onto it.
@@ -55,7 +64,7 @@ int Validate(int argc, char** argv)
     const auto& positional = options.Positional();
     if (positional.size() > 1)
         throw UsageError("give at most one plug-in");
-    const std::string path = positional.empty() ? ProgramFolder() + "BandReject.dll" : positional[0];
+    const std::string path = positional.empty() ? DefaultPluginPath() : positional[0];
     if (options.Has("probe")) {
         options.Allow({"probe", "file"});
         return RunFileProbe(path, options.Text("probe"), options.Text("file"));

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <random>
 #include <string>
 
@@ -14,6 +15,9 @@ public:
 
     // Prints one line for the check and counts it.
     bool Check(const std::string& name, bool passed, const std::string& detail = "");
+    // run(warmUp) first, to fill the allocator's caches; then run(count) must leave the heap,
+    // handles, GDI objects and windows where they were.
+    bool CheckNoGrowth(const std::string& name, int warmUp, int count, const std::function<void(int)>& run);
 
     const Plugin& Library() const { return plugin_; }
     uint32_t Seed() const { return seed_; }

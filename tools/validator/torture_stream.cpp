@@ -512,12 +512,7 @@ void CheckLifecycle(Campaign& campaign)
     };
     // Enough to fill the allocator's caches first, among them the 1024 frees that Wine's heap
     // checking holds back.
-    freeOpen(400);
-    const ResourceCounts beforeFree = ResourceCounts::Now();
-    freeOpen(1000);
-    const ResourceCounts afterFree = ResourceCounts::Now();
-    campaign.Check("lifecycle: 1000 records freed while open leave no growth", beforeFree.NoGrowth(afterFree),
-                   beforeFree.Growth(afterFree));
+    campaign.CheckNoGrowth("lifecycle: 1000 records freed while open leave no growth", 400, 1000, freeOpen);
 
     auto cycle = [&](int count) {
         for (int i = 0; i < count; ++i) {
@@ -531,12 +526,7 @@ void CheckLifecycle(Campaign& campaign)
             free(stream);
         }
     };
-    cycle(50);
-    const ResourceCounts before = ResourceCounts::Now();
-    cycle(1000);
-    const ResourceCounts after = ResourceCounts::Now();
-    campaign.Check("lifecycle: 1000 open/process/close cycles leave no growth", before.NoGrowth(after),
-                   before.Growth(after));
+    campaign.CheckNoGrowth("lifecycle: 1000 open/process/close cycles leave no growth", 50, 1000, cycle);
 }
 
 void CheckInstances(Campaign& campaign)

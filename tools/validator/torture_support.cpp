@@ -250,12 +250,10 @@ std::string ReadBytes(const std::string& path)
 
 ChildRun RunSelf(const std::string& arguments, const std::string& folder, DWORD timeLimitMs)
 {
-    char program[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(nullptr, program, MAX_PATH);
     const std::string outputPath = folder + "child-output.txt";
     ChildRun run;
     const ChildExit exit =
-        RunChild("\"" + std::string(program, length) + "\" " + arguments, folder, outputPath, timeLimitMs);
+        RunChild("\"" + ProgramPath() + "\" " + arguments, folder, outputPath, timeLimitMs);
     run.finished = exit.finished;
     run.exitCode = exit.exitCode;
     run.milliseconds = exit.milliseconds;
