@@ -109,14 +109,14 @@ TEST(SliderMapping, ValuesAreMirroredPositions)
     EXPECT_EQ(100 - 1000000, LevelToPosition(1e300));
     EXPECT_EQ(100 + 1000000, LevelToPosition(-1e300));
 
-    EXPECT_EQ(19030, CentreToPosition(1000));
-    EXPECT_EQ(20000u, PositionToCentre(30));
-    EXPECT_EQ(30u, PositionToCentre(20000));
-    EXPECT_EQ(4601, BandwidthToPosition(400));
-    EXPECT_EQ(5000u, PositionToBandwidth(1));
-    EXPECT_EQ(1u, PositionToBandwidth(5000));
+    EXPECT_EQ(19030, kCentreRange.ToPosition(1000));
+    EXPECT_EQ(20000u, kCentreRange.FromPosition(30));
+    EXPECT_EQ(30u, kCentreRange.FromPosition(20000));
+    EXPECT_EQ(4601, kBandwidthRange.ToPosition(400));
+    EXPECT_EQ(5000u, kBandwidthRange.FromPosition(1));
+    EXPECT_EQ(1u, kBandwidthRange.FromPosition(5000));
     for (uint32_t hz : {30u, 1000u, 20000u})
-        EXPECT_EQ(hz, PositionToCentre(CentreToPosition(hz)));
+        EXPECT_EQ(hz, kCentreRange.FromPosition(kCentreRange.ToPosition(hz)));
 }
 
 TEST(ParseUnsigned, AcceptsPlainDecimalDigitsOnly)
