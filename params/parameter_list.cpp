@@ -6,10 +6,22 @@
 #include <mbstring.h>
 #include <memory>
 #include <new>
+#include <string>
+#include <vector>
 
 #include "params/parameter_stores.h"
 
 namespace {
+// UINT, DWORD and INT are all one 32-bit integer to every store.
+enum class ParameterType { Integer, Float, Double, String, Lss, None };
+
+struct Parameter {
+    std::string name;
+    ParameterType type;
+    void* variable;
+};
+using ParameterList = std::vector<Parameter>;
+
 ParameterType KeywordType(const std::string& keyword)
 {
     static const struct {

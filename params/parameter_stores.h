@@ -1,5 +1,5 @@
-// The parameter walk's view of one list entry, and the one interface through which it reads
-// and writes a value in any of the three stores.
+// The one interface through which the parameter walk reads and writes a value in any of the
+// three stores.
 #pragma once
 
 #include <windows.h>
@@ -7,19 +7,8 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <vector>
 
 class XmlNode;
-
-// UINT, DWORD and INT are all one 32-bit integer to every store.
-enum class ParameterType { Integer, Float, Double, String, Lss, None };
-
-struct Parameter {
-    std::string name;
-    ParameterType type;
-    void* variable;
-};
-using ParameterList = std::vector<Parameter>;
 
 // One store's forms of the values: integers (UINT, DWORD and INT alike: 32 bits), floats,
 // doubles, texts and byte blocks. A read of a value that the store does not hold leaves the

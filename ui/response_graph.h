@@ -50,7 +50,8 @@ private:
 
     // Draws the whole picture on target, with reference for the metafile and the bitmap.
     void Paint(HDC reference, HDC target);
-    // A fresh picture of the whole graph; null when it cannot be recorded.
+    // Records a fresh picture of the whole graph into picture_. Without a recording context it
+    // leaves picture_ as it was; a recording that cannot be closed leaves it null.
     void RecordPicture(HDC reference, int width, int height);
     // Takes the device size from the picture's header; true when it differs from the one used.
     bool LearnDevice();

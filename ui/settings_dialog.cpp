@@ -30,11 +30,6 @@ int LevelToPosition(double level)
     return kLevelMaxPos - static_cast<int>(percent);
 }
 
-uint32_t PositionToCentre(int position) { return kCentreRange.FromPosition(position); }
-int CentreToPosition(uint32_t hz) { return kCentreRange.ToPosition(hz); }
-uint32_t PositionToBandwidth(int position) { return kBandwidthRange.FromPosition(position); }
-int BandwidthToPosition(uint32_t hz) { return kBandwidthRange.ToPosition(hz); }
-
 double PercentToDb(double percent)
 {
     const double magnitude = std::fabs(percent);

@@ -21,10 +21,6 @@ constexpr FrequencyRange kBandwidthRange{1, 5000};
 // The sliders have their minimum at the top, so each value is its position mirrored in the range.
 double PositionToLevel(int position);
 int LevelToPosition(double level);
-uint32_t PositionToCentre(int position);
-int CentreToPosition(uint32_t hz);
-uint32_t PositionToBandwidth(int position);
-int BandwidthToPosition(uint32_t hz);
 
 // 20 log10(|percent| / 100); the lowest finite float for |percent| below 2^-23.
 double PercentToDb(double percent);

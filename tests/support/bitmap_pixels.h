@@ -1,4 +1,5 @@
-// A bitmap's pixels read back as colours, for tests of what a window painted.
+// A bitmap's pixels read back as colours, for tests of what a window painted, and where the
+// response graph's window shows a pixel of its picture.
 #pragma once
 
 #include <windows.h>
@@ -6,6 +7,10 @@
 #include <vector>
 
 #include "platform/gdi.h"
+
+// The response graph copies its picture to (-1, -1): picture pixel (x, y) shows at window
+// pixel (x - 1, y - 1).
+inline int Shown(int picturePixel) { return picturePixel - 1; }
 
 class Pixels {
 public:

@@ -229,9 +229,6 @@ TEST_F(ResponseGraphLabelsTest, EmptyCurveLabelsTheDefaultGrid)
                  {"-20", "-15", "-10", "-5", "0"}, {155, 125, 95, 65, 35});
 }
 
-// The shown window is the picture moved one pixel up and left.
-int Shown(int picturePixel) { return picturePixel - 1; }
-
 int NonWhiteIn(const Pixels& pixels, int left, int right, int top, int bottom)
 {
     int count = 0;

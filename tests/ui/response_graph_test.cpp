@@ -19,9 +19,6 @@ constexpr COLORREF kBlack = RGB(0, 0, 0);
 constexpr int kWidth = 282;   // 50 pixels a decade for x 2..6
 constexpr int kHeight = 208;  // 30 pixels a unit for y -4..1
 
-// The copy at (-1, -1) shows picture pixel (x, y) at window pixel (x - 1, y - 1).
-int Shown(int picturePixel) { return picturePixel - 1; }
-
 RECT ShownPlotArea(const GraphLayout& layout)
 {
     const RECT area = layout.PlotArea();

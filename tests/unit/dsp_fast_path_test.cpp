@@ -6,7 +6,6 @@
 #include <xmmintrin.h>
 
 #include <cmath>
-#include <cstring>
 #include <memory>
 #include <random>
 #include <vector>
@@ -17,26 +16,6 @@
 #include "unit/dsp_test_support.h"
 
 namespace {
-
-::testing::AssertionResult SameHistory(const BandRejectNode::ChannelHistory& expected,
-                                       const BandRejectNode::ChannelHistory& actual)
-{
-    if (std::memcmp(&expected, &actual, sizeof expected) == 0)
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "history expected {" << expected.x1 << ", " << expected.x2 << ", "
-                                         << expected.y1 << ", " << expected.y2 << "}, actual {" << actual.x1 << ", "
-                                         << actual.x2 << ", " << actual.y1 << ", " << actual.y2 << "}";
-}
-
-// The paths this processor runs.
-std::vector<PackedPath> Paths()
-{
-    if (AvxUsable())
-        return {PackedPath::Sse2, PackedPath::Avx};
-    return {PackedPath::Sse2};
-}
-
-const char* Name(PackedPath path) { return path == PackedPath::Avx ? "AVX" : "SSE2"; }
 
 struct Trial {
     uint32_t sampleRate;

@@ -13,6 +13,7 @@
 
 #include "dsp/audio_format.h"
 #include "dsp/band_reject_node.h"
+#include "dsp/packed_filter.h"
 #include "dsp/sample_block.h"
 
 inline AudioFormat MakeFormat(uint32_t sampleRate, uint16_t channels)
@@ -56,6 +57,26 @@ inline ::testing::AssertionResult SameBits(const std::vector<float>& expected, c
 {
     return SameBits(expected.data(), actual.data(), static_cast<int>(expected.size()));
 }
+
+inline ::testing::AssertionResult SameHistory(const BandRejectNode::ChannelHistory& expected,
+                                              const BandRejectNode::ChannelHistory& actual)
+{
+    if (std::memcmp(&expected, &actual, sizeof expected) == 0)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "history expected {" << expected.x1 << ", " << expected.x2 << ", "
+                                         << expected.y1 << ", " << expected.y2 << "}, actual {" << actual.x1 << ", "
+                                         << actual.x2 << ", " << actual.y1 << ", " << actual.y2 << "}";
+}
+
+// The paths this processor runs.
+inline std::vector<PackedPath> Paths()
+{
+    if (AvxUsable())
+        return {PackedPath::Sse2, PackedPath::Avx};
+    return {PackedPath::Sse2};
+}
+
+inline const char* Name(PackedPath path) { return path == PackedPath::Avx ? "AVX" : "SSE2"; }
 
 // Sets MXCSR for the scope and puts the caller's back.
 class ScopedMxcsr {

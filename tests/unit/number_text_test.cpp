@@ -2,10 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <clocale>
-#include <cstring>
 
 #include "platform/number_text.h"
+#include "support/comma_locale.h"
 
 namespace {
 TEST(LeadingNumber, ReadsTheLeadingDigitsAndSaturatesBeyondTheIntRange)
@@ -27,15 +26,10 @@ TEST(LeadingNumber, ReadsTheLeadingDigitsAndSaturatesBeyondTheIntRange)
 
 TEST(FloatingText, FewerDigitsRoundAndKeepThePointUnderACommaLocale)
 {
-    setlocale(LC_ALL, "German");
-    const bool comma = std::strcmp(localeconv()->decimal_point, ",") == 0;
-    const std::string rounded = FloatingText(-11.74999, 5);
-    const std::string six = FloatingText(1234.5678);
-    const std::string exponent = FloatingText(123456.0, 5);
-    setlocale(LC_ALL, "C");
-    ASSERT_TRUE(comma) << "this platform has no German locale";
-    EXPECT_EQ("-11.75", rounded);
-    EXPECT_EQ("1234.57", six);
-    EXPECT_EQ("1.2346e+005", exponent);
+    CommaLocale comma;
+    ASSERT_TRUE(comma.Active()) << "this platform has no German locale";
+    EXPECT_EQ("-11.75", FloatingText(-11.74999, 5));
+    EXPECT_EQ("1234.57", FloatingText(1234.5678));
+    EXPECT_EQ("1.2346e+005", FloatingText(123456.0, 5));
 }
 }  // namespace

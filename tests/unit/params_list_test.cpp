@@ -1,13 +1,13 @@
 // Parameter lists through the real registry, INI profile functions and XML nodes.
 #include <gtest/gtest.h>
 
-#include <clocale>
 #include <cstring>
 #include <fstream>
 #include <sstream>
 
 #include "params/parameter_list.h"
 #include "platform/handles.h"
+#include "support/comma_locale.h"
 #include "xml/xml_node.h"
 
 namespace {
@@ -349,8 +349,8 @@ TEST_F(ParameterLists, IniFloatsDoublesAndStrings)
 
 TEST_F(ParameterLists, IniNumbersIgnoreTheHostsLocale)
 {
-    setlocale(LC_ALL, "German");
-    const bool comma = std::strcmp(localeconv()->decimal_point, ",") == 0;
+    CommaLocale comma;
+    ASSERT_TRUE(comma.Active()) << "this platform has no German locale";
     const char* const names[] = {"F", "D"};
     float f = 0.5f;
     double d = 1234.5678;
@@ -360,8 +360,6 @@ TEST_F(ParameterLists, IniNumbersIgnoreTheHostsLocale)
     float f2 = 0;
     double d2 = 9.75;  // missing: its own text read back
     LoadParameters(ini.c_str(), "S", nullptr, nullptr, names, "FLOAT DOUBLE", &f2, &d2);
-    setlocale(LC_ALL, "C");
-    ASSERT_TRUE(comma) << "this platform has no German locale";
     EXPECT_EQ(saved, "[S]\r\nF=0.5\r\nD=1234.57\r\n");
     EXPECT_EQ(f2, 0.25f);
     EXPECT_EQ(d2, 9.75);

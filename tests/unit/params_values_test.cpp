@@ -1,9 +1,7 @@
 // Typed values as the text of "Value" attributes of child elements.
 #include <gtest/gtest.h>
 
-#include <clocale>
-#include <cstring>
-
+#include "support/comma_locale.h"
 #include "xml/xml_node.h"
 
 namespace {
@@ -85,13 +83,6 @@ TEST_F(XmlValues, FloatsAndDoublesUseSixSignificantDigits)
     EXPECT_TRUE(node->GetDouble("long", d));
     EXPECT_EQ(d, 1.5) << "a long text is converted whole";
 }
-
-// A host that switched the C runtime to a comma-decimal locale.
-struct CommaLocale {
-    CommaLocale() { setlocale(LC_ALL, "German"); }
-    ~CommaLocale() { setlocale(LC_ALL, "C"); }
-    bool Active() const { return std::strcmp(localeconv()->decimal_point, ",") == 0; }
-};
 
 TEST_F(XmlValues, NumberTextsIgnoreTheHostsLocale)
 {

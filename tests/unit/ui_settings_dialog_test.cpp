@@ -4,9 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <clocale>
 #include <cmath>
-#include <cstring>
 #include <cstdlib>
 #include <new>
 #include <string>
@@ -16,6 +14,7 @@
 #include "platform/number_text.h"
 #include "platform/resource_chain.h"
 #include "platform/this_module.h"
+#include "support/comma_locale.h"
 #include "ui/settings_dialog.h"
 
 namespace {
@@ -65,14 +64,10 @@ TEST(LevelLabel, ShowsPercentOverRoundedDecibels)
 
 TEST(LevelLabel, ReadsTheSameUnderACommaDecimalLocale)
 {
-    setlocale(LC_ALL, "German");
-    const bool comma = std::strcmp(localeconv()->decimal_point, ",") == 0;
-    const std::string label = LevelLabelText(99);
-    const std::string inf = LevelLabelText(0);
-    setlocale(LC_ALL, "C");
-    ASSERT_TRUE(comma) << "this platform has no German locale";
-    EXPECT_EQ("99%\n(-0.1 dB)", label);
-    EXPECT_EQ("0%\n(-Inf dB)", inf);
+    CommaLocale comma;
+    ASSERT_TRUE(comma.Active()) << "this platform has no German locale";
+    EXPECT_EQ("99%\n(-0.1 dB)", LevelLabelText(99));
+    EXPECT_EQ("0%\n(-Inf dB)", LevelLabelText(0));
 }
 
 TEST(PercentToDb, StandsInTheLowestFloatBelowTwoToTheMinus23)
@@ -109,14 +104,14 @@ TEST(SliderMapping, ValuesAreMirroredPositions)
     EXPECT_EQ(100 - 1000000, LevelToPosition(1e300));
     EXPECT_EQ(100 + 1000000, LevelToPosition(-1e300));
 
-    EXPECT_EQ(19030, CentreToPosition(1000));
-    EXPECT_EQ(20000u, PositionToCentre(30));
-    EXPECT_EQ(30u, PositionToCentre(20000));
-    EXPECT_EQ(4601, BandwidthToPosition(400));
-    EXPECT_EQ(5000u, PositionToBandwidth(1));
-    EXPECT_EQ(1u, PositionToBandwidth(5000));
+    EXPECT_EQ(19030, kCentreRange.ToPosition(1000));
+    EXPECT_EQ(20000u, kCentreRange.FromPosition(30));
+    EXPECT_EQ(30u, kCentreRange.FromPosition(20000));
+    EXPECT_EQ(4601, kBandwidthRange.ToPosition(400));
+    EXPECT_EQ(5000u, kBandwidthRange.FromPosition(1));
+    EXPECT_EQ(1u, kBandwidthRange.FromPosition(5000));
     for (uint32_t hz : {30u, 1000u, 20000u})
-        EXPECT_EQ(hz, PositionToCentre(CentreToPosition(hz)));
+        EXPECT_EQ(hz, kCentreRange.FromPosition(kCentreRange.ToPosition(hz)));
 }
 
 TEST(ParseUnsigned, AcceptsPlainDecimalDigitsOnly)
