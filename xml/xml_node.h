@@ -92,7 +92,7 @@ public:
     bool LoadFile(std::string fileName);
     void FillFromDom(IXMLDOMNode* domNode);
 
-    // Typed values kept as attribute text (params/xml_values.cpp). Reads return false (0 for
+    // Typed values kept as attribute text (xml/xml_values.cpp). Reads return false (0 for
     // byte blocks) and leave the destination untouched when the attribute is missing.
     bool GetAttributeInt(const std::string& attribute, int32_t& out) const;
     void SetAttributeDword(const std::string& attribute, uint32_t value);
