@@ -51,23 +51,12 @@ uint32_t RandomStored(std::mt19937& random)
 // The plug-in's stores as a host drives them, in a scratch registry key and folder.
 class Stores {
 public:
-    explicit Stores(const Plugin& plugin)
-        : plugin_(plugin),
-          folder_(ScratchFolder("state")),
-          key_("Software\\BandRejectTorture\\State-" + std::to_string(GetCurrentProcessId()))
-    {
-    }
-    ~Stores()
-    {
-        SHDeleteKeyA(HKEY_CURRENT_USER, key_.c_str());
-        // Only when no other campaign is using it.
-        RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\BandRejectTorture");
-    }
+    explicit Stores(const Plugin& plugin) : plugin_(plugin), folder_(ScratchFolder("state")), key_("State") {}
     Stores(const Stores&) = delete;
     Stores& operator=(const Stores&) = delete;
 
     std::string Ini(const std::string& name) const { return folder_ + name + ".ini"; }
-    std::string Key(const std::string& name) const { return key_ + "\\" + name; }
+    std::string Key(const std::string& name) const { return key_.Path() + "\\" + name; }
 
     // A record the plug-in made: from the INI file (section "Band"), the registry key or the node.
     EffectSettings FromIni(const std::string& path) const { return Take(LoadPresetFrom(path.c_str(), "Band", nullptr)); }
@@ -110,7 +99,7 @@ private:
 
     const Plugin& plugin_;
     std::string folder_;
-    std::string key_;
+    ScratchKey key_;
 };
 
 bool SameSettings(const EffectSettings& a, const EffectSettings& b)

@@ -2,7 +2,6 @@
 // (with the settings exports and window beside them), extreme settings, lifecycle misuse and
 // many instances.
 #include <float.h>
-#include <shlwapi.h>
 #include <xmmintrin.h>
 
 #include <algorithm>
@@ -55,7 +54,8 @@ uint32_t ExpectedResult(int32_t n, const std::vector<uint32_t>& returned)
 bool SettingsExportsKeep(const Plugin& plugin, const std::function<bool()>& unchanged)
 {
     const std::string ini = ScratchFolder("fp-state") + "settings.ini";
-    const std::string key = "Software\\BandRejectTorture\\FpState-" + std::to_string(GetCurrentProcessId());
+    const ScratchKey scratch("FpState");
+    const std::string& key = scratch.Path();
     const auto free = PLUGIN_EXPORT(plugin, Free);
     bool same = true, made = true;
     auto after = [&](bool result) {
@@ -91,9 +91,6 @@ bool SettingsExportsKeep(const Plugin& plugin, const std::function<bool()>& unch
     }
     free(record);
     after(true);
-    SHDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
-    // Only when no other campaign is using it.
-    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\BandRejectTorture");
     return same && made;
 }
 

@@ -1,5 +1,7 @@
 #include "torture_support.h"
 
+#include <shlwapi.h>
+
 #include <cmath>
 #include <cstring>
 #include <fstream>
@@ -192,6 +194,22 @@ bool ResourceCounts::NoGrowth(const ResourceCounts& later) const
 {
     return later.heapBlocks <= heapBlocks + 16 && later.heapBytes <= heapBytes + 64 * 1024 &&
            later.handles <= handles + 2 && later.gdiObjects <= gdiObjects && later.windows <= windows;
+}
+
+namespace {
+const char kScratchKeyParent[] = "Software\\BandRejectTorture";
+}  // namespace
+
+ScratchKey::ScratchKey(const std::string& name)
+    : path_(std::string(kScratchKeyParent) + "\\" + name + "-" + std::to_string(GetCurrentProcessId()))
+{
+}
+
+ScratchKey::~ScratchKey()
+{
+    SHDeleteKeyA(HKEY_CURRENT_USER, path_.c_str());
+    // Fails, as it should, while another campaign's key is still in it.
+    RegDeleteKeyA(HKEY_CURRENT_USER, kScratchKeyParent);
 }
 
 namespace {
