@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "g711.h"
+#include "little_endian.h"
 
 namespace {
 constexpr uint32_t kStagedFrames = 1024;
@@ -144,7 +145,7 @@ void DecodeFrames(const WavFormat& format, const uint8_t* in, float* const* chan
         return DecodeEach(in, channels, n, frames, 1, [](const uint8_t* p) { return (p[0] - 128) * (1.0f / 128.0f); });
     case 2:
         return DecodeEach(in, channels, n, frames, 2, [](const uint8_t* p) {
-            return static_cast<int16_t>(p[0] | p[1] << 8) * (1.0f / 32768.0f);
+            return static_cast<int16_t>(Read16(p)) * (1.0f / 32768.0f);
         });
     case 3:
         return DecodeEach(in, channels, n, frames, 3, [](const uint8_t* p) {
@@ -153,8 +154,7 @@ void DecodeFrames(const WavFormat& format, const uint8_t* in, float* const* chan
         });
     default:
         return DecodeEach(in, channels, n, frames, 4, [](const uint8_t* p) {
-            const int32_t value = static_cast<int32_t>(p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24);
-            return static_cast<float>(value * (1.0 / 2147483648.0));
+            return static_cast<float>(static_cast<int32_t>(Read32(p)) * (1.0 / 2147483648.0));
         });
     }
 }
