@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <utility>
 
 #include "platform/handles.h"
@@ -110,9 +111,9 @@ public:
         Bitmap bitmap(CreateCompatibleBitmap(reference, width, height));
         if (!dc || !bitmap)
             return false;
-        previous_ = SelectObject(dc, bitmap);
         dc_ = std::move(dc);
         bitmap_ = std::move(bitmap);
+        selection_.emplace(dc_, bitmap_);
         size_ = SIZE{width, height};
         return true;
     }
@@ -121,9 +122,7 @@ public:
 private:
     void Release()
     {
-        if (dc_ && previous_ && previous_ != HGDI_ERROR)
-            SelectObject(dc_, previous_);
-        previous_ = nullptr;
+        selection_.reset();
         bitmap_.Reset();
         dc_.Reset();
         size_ = SIZE{};
@@ -131,7 +130,7 @@ private:
 
     MemoryDC dc_;
     Bitmap bitmap_;
-    HGDIOBJ previous_ = nullptr;
+    std::optional<SelectionGuard> selection_;
     SIZE size_{};
 };
 
