@@ -95,8 +95,7 @@ using CreateSettingsWindowFunction = decltype(&::CreateSettingsWindow);
 
 CreateSettingsWindowFunction CreateWindowExport()
 {
-    return reinterpret_cast<CreateSettingsWindowFunction>(
-        reinterpret_cast<void*>(Library().Export("CreateSettingsWindow")));
+    return ExportAs<CreateSettingsWindowFunction>(Library(), "CreateSettingsWindow");
 }
 
 std::string Text(HWND window)

@@ -243,15 +243,12 @@ TEST_P(FpStateThroughExports, SettingsExportsAndTheSettingsWindowKeepTheHostsSta
     using InitializeXmlFunction = decltype(&::InitializeXml);
     using SavePresetXmlFunction = decltype(&::SavePresetXml);
     using CreateWindowFunction = decltype(&::CreateSettingsWindow);
-    const auto initialize = reinterpret_cast<InitializeFunction>(reinterpret_cast<void*>(plugin.Export("Initialize")));
-    const auto loadPreset = reinterpret_cast<InitializeFunction>(reinterpret_cast<void*>(plugin.Export("LoadPreset")));
-    const auto savePreset = reinterpret_cast<SavePresetFunction>(reinterpret_cast<void*>(plugin.Export("SavePreset")));
-    const auto initializeXml =
-        reinterpret_cast<InitializeXmlFunction>(reinterpret_cast<void*>(plugin.Export("InitializeXml")));
-    const auto savePresetXml =
-        reinterpret_cast<SavePresetXmlFunction>(reinterpret_cast<void*>(plugin.Export("SavePresetXml")));
-    const auto createWindow =
-        reinterpret_cast<CreateWindowFunction>(reinterpret_cast<void*>(plugin.Export("CreateSettingsWindow")));
+    const auto initialize = ExportAs<InitializeFunction>(plugin, "Initialize");
+    const auto loadPreset = ExportAs<InitializeFunction>(plugin, "LoadPreset");
+    const auto savePreset = ExportAs<SavePresetFunction>(plugin, "SavePreset");
+    const auto initializeXml = ExportAs<InitializeXmlFunction>(plugin, "InitializeXml");
+    const auto savePresetXml = ExportAs<SavePresetXmlFunction>(plugin, "SavePresetXml");
+    const auto createWindow = ExportAs<CreateWindowFunction>(plugin, "CreateSettingsWindow");
     ASSERT_TRUE(initialize && loadPreset && savePreset && initializeXml && savePresetXml && createWindow);
 
     char path[MAX_PATH];

@@ -31,8 +31,7 @@ TEST(WindowClassUnload, GraphClassGoesAwayWithTheLibraryAndComesBackOnReload)
         SCOPED_TRACE(testing::Message() << "load " << load);
         auto library = std::make_unique<PluginLibrary>();
         const HMODULE instance = library->module;
-        const auto create = reinterpret_cast<decltype(&::CreateSettingsWindow)>(
-            reinterpret_cast<void*>(library->Export("CreateSettingsWindow")));
+        const auto create = ExportAs<decltype(&::CreateSettingsWindow)>(*library, "CreateSettingsWindow");
         ASSERT_TRUE(create != nullptr);
         EffectSettings defaults{};
         defaults.dryOut = defaults.volume2 = 1.0;
