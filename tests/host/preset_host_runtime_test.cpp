@@ -167,8 +167,8 @@ std::string Attribute(const HostNode* node, const char* name)
 
 void PlayTheHost(HostRuntime& host, PluginLibrary& library)
 {
-    const auto initializeXml = reinterpret_cast<decltype(&InitializeXml)>(reinterpret_cast<void*>(library.Export("InitializeXml")));
-    const auto savePresetXml = reinterpret_cast<decltype(&SavePresetXml)>(reinterpret_cast<void*>(library.Export("SavePresetXml")));
+    const auto initializeXml = ExportAs<decltype(&InitializeXml)>(library, "InitializeXml");
+    const auto savePresetXml = ExportAs<decltype(&SavePresetXml)>(library, "SavePresetXml");
     ASSERT_TRUE(initializeXml && savePresetXml);
     {
         // A value shared with another string of the host: the library must not write through it.

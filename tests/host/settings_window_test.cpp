@@ -16,9 +16,6 @@
 #include "support/plugin_library.h"
 
 namespace {
-constexpr int kLevelSlider = IDC_LEVEL_SLIDER, kLevelLabel = IDC_LEVEL_LABEL, kCentreSlider = IDC_CENTRE_SLIDER;
-constexpr int kBandwidthSlider = IDC_BANDWIDTH_SLIDER, kCentreEdit = IDC_CENTRE_EDIT, kGraph = IDC_RESPONSE_GRAPH;
-constexpr int kBandwidthEdit = IDC_BANDWIDTH_EDIT;
 constexpr DWORD kStoredStyle = 0x80C800C0;
 
 struct Notification {
@@ -95,8 +92,7 @@ using CreateSettingsWindowFunction = decltype(&::CreateSettingsWindow);
 
 CreateSettingsWindowFunction CreateWindowExport()
 {
-    return reinterpret_cast<CreateSettingsWindowFunction>(
-        reinterpret_cast<void*>(Library().Export("CreateSettingsWindow")));
+    return ExportAs<CreateSettingsWindowFunction>(Library(), "CreateSettingsWindow");
 }
 
 std::string Text(HWND window)
@@ -317,7 +313,7 @@ TEST_F(SettingsWindowTest, IsAHiddenChildOfTheHostWindow)
     EXPECT_TRUE(style & WS_CHILD) << std::hex << style;
     EXPECT_FALSE(style & (WS_VISIBLE | WS_POPUP | WS_CAPTION)) << std::hex << style;
     EXPECT_FALSE(IsWindowVisible(window));
-    const HWND graph = GetDlgItem(window, kGraph);
+    const HWND graph = GetDlgItem(window, IDC_RESPONSE_GRAPH);
     ASSERT_TRUE(graph != nullptr);
     RECT rect{127, 0, 280, 118};
     MapDialogRect(window, &rect);
@@ -345,20 +341,20 @@ TEST_F(SettingsWindowTest, InitialisationCommitsOncePerEditInRange)
     Open(1.0, 1000, 400);
     EXPECT_EQ(2u, initialisation.size());
     EXPECT_TRUE(AllPostedBy(initialisation, window));
-    EXPECT_EQ(19030, Position(kCentreSlider));
-    EXPECT_EQ(4601, Position(kBandwidthSlider));
-    EXPECT_EQ(0, Position(kLevelSlider));
-    EXPECT_EQ("1000", ItemText(kCentreEdit));
-    EXPECT_EQ("400", ItemText(kBandwidthEdit));
-    EXPECT_EQ("100%\n(0 dB)", ItemText(kLevelLabel));
+    EXPECT_EQ(19030, Position(IDC_CENTRE_SLIDER));
+    EXPECT_EQ(4601, Position(IDC_BANDWIDTH_SLIDER));
+    EXPECT_EQ(0, Position(IDC_LEVEL_SLIDER));
+    EXPECT_EQ("1000", ItemText(IDC_CENTRE_EDIT));
+    EXPECT_EQ("400", ItemText(IDC_BANDWIDTH_EDIT));
+    EXPECT_EQ("100%\n(0 dB)", ItemText(IDC_LEVEL_LABEL));
     EXPECT_TRUE(frame.otherCommands.empty());
 }
 
 TEST_F(SettingsWindowTest, LevelIsShownAndWrittenBackInWholePercent)
 {
     Open(0.257, 1000, 400);
-    EXPECT_EQ(74, Position(kLevelSlider));
-    EXPECT_EQ("26%\n(-11.7 dB)", ItemText(kLevelLabel));
+    EXPECT_EQ(74, Position(IDC_LEVEL_SLIDER));
+    EXPECT_EQ("26%\n(-11.7 dB)", ItemText(IDC_LEVEL_LABEL));
     EXPECT_DOUBLE_EQ(0.26, record->dryOut);
 }
 
@@ -366,16 +362,16 @@ TEST_F(SettingsWindowTest, LevelThatIsNotANumberCommitsAsSilence)
 {
     Open(std::nan(""), 1000, 400);
     ASSERT_EQ(2u, initialisation.size()) << "the edits commit on opening";
-    EXPECT_EQ(100, Position(kLevelSlider));
-    EXPECT_EQ("0%\n(-Inf dB)", ItemText(kLevelLabel));
+    EXPECT_EQ(100, Position(IDC_LEVEL_SLIDER));
+    EXPECT_EQ("0%\n(-Inf dB)", ItemText(IDC_LEVEL_LABEL));
     EXPECT_EQ(0.0, record->dryOut);
 }
 
 TEST_F(SettingsWindowTest, CentreOutOfRangeIsShownButNotCommitted)
 {
     Open(1.0, 0, 400);
-    EXPECT_EQ("0", ItemText(kCentreEdit));
-    EXPECT_EQ(20000, Position(kCentreSlider));
+    EXPECT_EQ("0", ItemText(IDC_CENTRE_EDIT));
+    EXPECT_EQ(20000, Position(IDC_CENTRE_SLIDER));
     EXPECT_EQ(1u, initialisation.size());
     EXPECT_EQ(0u, record->cutOffFreq);
     EXPECT_EQ(400u, record->bandWidth);
@@ -386,16 +382,16 @@ TEST_F(SettingsWindowTest, CentreOutOfRangeIsShownButNotCommitted)
 TEST_F(SettingsWindowTest, LevelSliderEnds)
 {
     Open(0.5, 1000, 400);
-    Focus(kLevelSlider);
+    Focus(IDC_LEVEL_SLIDER);
     frame.Take();
-    Key(kLevelSlider, VK_HOME);
+    Key(IDC_LEVEL_SLIDER, VK_HOME);
     EXPECT_EQ(1u, frame.Take().size());
     EXPECT_DOUBLE_EQ(1.0, record->dryOut);
-    EXPECT_EQ("100%\n(0 dB)", ItemText(kLevelLabel));
-    Key(kLevelSlider, VK_END);
+    EXPECT_EQ("100%\n(0 dB)", ItemText(IDC_LEVEL_LABEL));
+    Key(IDC_LEVEL_SLIDER, VK_END);
     EXPECT_EQ(1u, frame.Take().size());
     EXPECT_EQ(0.0, record->dryOut);
-    EXPECT_EQ("0%\n(-Inf dB)", ItemText(kLevelLabel));
+    EXPECT_EQ("0%\n(-Inf dB)", ItemText(IDC_LEVEL_LABEL));
 }
 
 TEST_F(SettingsWindowTest, FrequencySliderEndsAreMirrored)
@@ -406,10 +402,10 @@ TEST_F(SettingsWindowTest, FrequencySliderEndsAreMirrored)
         uint32_t EffectSettings::*field;
         uint32_t hz;
     } cases[] = {
-        {kCentreSlider, kCentreEdit, VK_HOME, &EffectSettings::cutOffFreq, 20000},
-        {kCentreSlider, kCentreEdit, VK_END, &EffectSettings::cutOffFreq, 30},
-        {kBandwidthSlider, kBandwidthEdit, VK_HOME, &EffectSettings::bandWidth, 5000},
-        {kBandwidthSlider, kBandwidthEdit, VK_END, &EffectSettings::bandWidth, 1},
+        {IDC_CENTRE_SLIDER, IDC_CENTRE_EDIT, VK_HOME, &EffectSettings::cutOffFreq, 20000},
+        {IDC_CENTRE_SLIDER, IDC_CENTRE_EDIT, VK_END, &EffectSettings::cutOffFreq, 30},
+        {IDC_BANDWIDTH_SLIDER, IDC_BANDWIDTH_EDIT, VK_HOME, &EffectSettings::bandWidth, 5000},
+        {IDC_BANDWIDTH_SLIDER, IDC_BANDWIDTH_EDIT, VK_END, &EffectSettings::bandWidth, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE("slider " + std::to_string(c.slider) + (c.key == VK_HOME ? " top" : " bottom"));
@@ -457,7 +453,7 @@ int EndOfScrollCounter::count_ = 0;
 TEST_F(SettingsWindowTest, ThumbDragCommitsAtEveryStepAndOnRelease)
 {
     Open(1.0, 1000, 400);
-    const HWND slider = GetDlgItem(window, kCentreSlider);
+    const HWND slider = GetDlgItem(window, IDC_CENTRE_SLIDER);
     RECT thumb;
     SendMessageA(slider, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
     const int x = (thumb.left + thumb.right) / 2;
@@ -465,17 +461,17 @@ TEST_F(SettingsWindowTest, ThumbDragCommitsAtEveryStepAndOnRelease)
     frame.Take();
     SendMessageA(slider, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
     frame.Take();
-    int previous = Position(kCentreSlider);
+    int previous = Position(IDC_CENTRE_SLIDER);
     for (int step = 0; step < 3; ++step) {
         SCOPED_TRACE("step " + std::to_string(step));
         y -= 8;
         SendMessageA(slider, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x, y));
-        const int position = Position(kCentreSlider);
+        const int position = Position(IDC_CENTRE_SLIDER);
         ASSERT_LT(position, previous);
         previous = position;
         EXPECT_EQ(1u, frame.Take().size());
         EXPECT_EQ(static_cast<uint32_t>(20030 - position), record->cutOffFreq);
-        EXPECT_EQ(std::to_string(20030 - position), ItemText(kCentreEdit));
+        EXPECT_EQ(std::to_string(20030 - position), ItemText(IDC_CENTRE_EDIT));
     }
     EndOfScrollCounter endings(window);
     SendMessageA(slider, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
@@ -489,14 +485,14 @@ TEST_F(SettingsWindowTest, ThumbDragCommitsAtEveryStepAndOnRelease)
 TEST_F(SettingsWindowTest, HorizontalScrollCommitsWithoutRepaintingTheGraph)
 {
     Open(1.0, 1000, 400);
-    const HWND graph = GetDlgItem(window, kGraph);
+    const HWND graph = GetDlgItem(window, IDC_RESPONSE_GRAPH);
     frame.Take();
     UpdateWindow(graph);
     SendMessageA(window, WM_HSCROLL, SB_LINEDOWN, 0);
     EXPECT_EQ(1u, frame.Take().size());
     EXPECT_FALSE(GetUpdateRect(graph, nullptr, FALSE));
     // The end of a vertical scroll does recompute and repaint it.
-    SendMessageA(window, WM_VSCROLL, SB_ENDSCROLL, reinterpret_cast<LPARAM>(GetDlgItem(window, kLevelSlider)));
+    SendMessageA(window, WM_VSCROLL, SB_ENDSCROLL, reinterpret_cast<LPARAM>(GetDlgItem(window, IDC_LEVEL_SLIDER)));
     EXPECT_TRUE(GetUpdateRect(graph, nullptr, FALSE));
     EXPECT_EQ(1u, frame.Take().size());
 }
@@ -506,28 +502,28 @@ TEST_F(SettingsWindowTest, HorizontalScrollCommitsWithoutRepaintingTheGraph)
 TEST_F(SettingsWindowTest, TypingCommitsOnlyANumberInRange)
 {
     Open(1.0, 1000, 400);
-    Focus(kCentreEdit);
-    SetDlgItemTextA(window, kCentreEdit, "");
+    Focus(IDC_CENTRE_EDIT);
+    SetDlgItemTextA(window, IDC_CENTRE_EDIT, "");
     frame.Take();
-    Type(kCentreEdit, "2");
+    Type(IDC_CENTRE_EDIT, "2");
     EXPECT_EQ(0u, frame.Take().size());
-    Type(kCentreEdit, "5");
+    Type(IDC_CENTRE_EDIT, "5");
     EXPECT_EQ(0u, frame.Take().size());
     EXPECT_EQ(1000u, record->cutOffFreq);
-    Type(kCentreEdit, "0");
+    Type(IDC_CENTRE_EDIT, "0");
     EXPECT_EQ(1u, frame.Take().size());
     EXPECT_EQ(250u, record->cutOffFreq);
-    EXPECT_EQ(19780, Position(kCentreSlider));
+    EXPECT_EQ(19780, Position(IDC_CENTRE_SLIDER));
 }
 
 TEST_F(SettingsWindowTest, LeadingZeroCommitsTwiceThroughTheRewrite)
 {
     Open(1.0, 1000, 400);
-    Focus(kCentreEdit);
+    Focus(IDC_CENTRE_EDIT);
     frame.Take();
-    Replace(kCentreEdit, "0100");
+    Replace(IDC_CENTRE_EDIT, "0100");
     EXPECT_EQ(2u, frame.Take().size());
-    EXPECT_EQ("100", ItemText(kCentreEdit));
+    EXPECT_EQ("100", ItemText(IDC_CENTRE_EDIT));
     EXPECT_EQ(100u, record->cutOffFreq);
 }
 
@@ -541,12 +537,12 @@ TEST_F(SettingsWindowTest, LeavingAnEditClampsIt)
         uint32_t hz;
         size_t commits;  // the rewrite of the text commits before the clamp does
     } cases[] = {
-        {kCentreEdit, "25000", &EffectSettings::cutOffFreq, 20000, 2},
-        {kCentreEdit, "", &EffectSettings::cutOffFreq, 30, 2},
-        {kCentreEdit, "x", &EffectSettings::cutOffFreq, 30, 2},
-        {kCentreEdit, "30", &EffectSettings::cutOffFreq, 30, 1},
-        {kBandwidthEdit, "0", &EffectSettings::bandWidth, 1, 2},
-        {kBandwidthEdit, "99999999999", &EffectSettings::bandWidth, 5000, 2},
+        {IDC_CENTRE_EDIT, "25000", &EffectSettings::cutOffFreq, 20000, 2},
+        {IDC_CENTRE_EDIT, "", &EffectSettings::cutOffFreq, 30, 2},
+        {IDC_CENTRE_EDIT, "x", &EffectSettings::cutOffFreq, 30, 2},
+        {IDC_CENTRE_EDIT, "30", &EffectSettings::cutOffFreq, 30, 1},
+        {IDC_BANDWIDTH_EDIT, "0", &EffectSettings::bandWidth, 1, 2},
+        {IDC_BANDWIDTH_EDIT, "99999999999", &EffectSettings::bandWidth, 5000, 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string("typed '") + c.typed + "'");
@@ -554,14 +550,14 @@ TEST_F(SettingsWindowTest, LeavingAnEditClampsIt)
         SetDlgItemTextA(window, c.edit, "400");
         Replace(c.edit, c.typed);
         frame.Take();
-        Focus(kLevelSlider);
+        Focus(IDC_LEVEL_SLIDER);
         const auto notifications = frame.Take();
         EXPECT_EQ(c.commits, notifications.size());
         EXPECT_TRUE(AllPostedBy(notifications, window));
         EXPECT_EQ(c.hz, record->*c.field);
         EXPECT_EQ(std::to_string(c.hz), ItemText(c.edit));
     }
-    EXPECT_EQ(1, Position(kBandwidthSlider));
+    EXPECT_EQ(1, Position(IDC_BANDWIDTH_SLIDER));
 }
 
 // ---- validation prompt ----
@@ -595,9 +591,9 @@ std::string PromptText(HWND prompt)
 TEST_F(SettingsWindowTest, UnreadableEditShowsAPromptThatDoesNotBlock)
 {
     Open(1.0, 1000, 400);
-    Replace(kCentreEdit, "12a");
+    Replace(IDC_CENTRE_EDIT, "12a");
     frame.Take();
-    const HWND levelSlider = GetDlgItem(window, kLevelSlider);
+    const HWND levelSlider = GetDlgItem(window, IDC_LEVEL_SLIDER);
     SendMessageA(window, WM_VSCROLL, SB_ENDSCROLL, reinterpret_cast<LPARAM>(levelSlider));
     const HWND prompt = FindPrompt(GetCurrentThreadId());
     ASSERT_TRUE(prompt != nullptr);
@@ -605,7 +601,7 @@ TEST_F(SettingsWindowTest, UnreadableEditShowsAPromptThatDoesNotBlock)
     EXPECT_EQ(frame.handle, GetWindow(prompt, GW_OWNER));
     // The handler went on: the slider's value is back in the edit (which commits it) and the
     // end of scroll commits.
-    EXPECT_EQ("1000", ItemText(kCentreEdit));
+    EXPECT_EQ("1000", ItemText(IDC_CENTRE_EDIT));
     EXPECT_EQ(2u, frame.Take().size());
     SendMessageA(prompt, WM_COMMAND, IDOK, 0);
     EXPECT_FALSE(IsWindow(prompt));
@@ -614,12 +610,12 @@ TEST_F(SettingsWindowTest, UnreadableEditShowsAPromptThatDoesNotBlock)
 TEST_F(SettingsWindowTest, OutOfRangeEditPromptsAndGoesAwayWithTheWindow)
 {
     Open(1.0, 1000, 400);
-    Replace(kBandwidthEdit, "6000");
-    SendMessageA(window, WM_VSCROLL, SB_THUMBTRACK, reinterpret_cast<LPARAM>(GetDlgItem(window, kLevelSlider)));
+    Replace(IDC_BANDWIDTH_EDIT, "6000");
+    SendMessageA(window, WM_VSCROLL, SB_THUMBTRACK, reinterpret_cast<LPARAM>(GetDlgItem(window, IDC_LEVEL_SLIDER)));
     const HWND prompt = FindPrompt(GetCurrentThreadId());
     ASSERT_TRUE(prompt != nullptr);
     EXPECT_NE(std::string::npos, PromptText(prompt).find("1 to 5000")) << PromptText(prompt);
-    EXPECT_EQ("400", ItemText(kBandwidthEdit));
+    EXPECT_EQ("400", ItemText(IDC_BANDWIDTH_EDIT));
     DestroyWindow(window);
     EXPECT_FALSE(IsWindow(prompt));
 }
@@ -640,8 +636,8 @@ TEST_F(SettingsWindowTest, PromptStandsOverTheSettingsWindowAndOnTheScreen)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.place);
         SetWindowPos(frame.handle, nullptr, row.x, row.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-        Replace(kCentreEdit, "12a");
-        SendMessageA(window, WM_VSCROLL, SB_ENDSCROLL, reinterpret_cast<LPARAM>(GetDlgItem(window, kLevelSlider)));
+        Replace(IDC_CENTRE_EDIT, "12a");
+        SendMessageA(window, WM_VSCROLL, SB_ENDSCROLL, reinterpret_cast<LPARAM>(GetDlgItem(window, IDC_LEVEL_SLIDER)));
         const HWND prompt = FindPrompt(GetCurrentThreadId());
         ASSERT_TRUE(prompt != nullptr);
         RECT settings{}, shown{}, overlap{};
@@ -666,8 +662,8 @@ TEST_F(SettingsWindowTest, PromptStandsOverTheSettingsWindowAndOnTheScreen)
 TEST_F(SettingsWindowTest, DestroyingTheWindowCommitsNothing)
 {
     Open(1.0, 1000, 400);
-    Focus(kCentreEdit);
-    Replace(kCentreEdit, "25000");
+    Focus(IDC_CENTRE_EDIT);
+    Replace(IDC_CENTRE_EDIT, "25000");
     frame.Take();
     DestroyWindow(window);
     EXPECT_FALSE(IsWindow(window));

@@ -24,7 +24,6 @@
 #include "platform/this_module.h"
 
 namespace {
-constexpr WORD kSettingsDialog = IDD_SETTINGS;
 
 std::string ProgramFolder()
 {
@@ -48,7 +47,7 @@ const WORD* SkipNameOrOrdinal(const WORD* field)
 
 std::string DialogCaption(HMODULE module)
 {
-    HRSRC resource = module ? FindResourceA(module, MAKEINTRESOURCEA(kSettingsDialog), MAKEINTRESOURCEA(5)) : nullptr;
+    HRSRC resource = module ? FindResourceA(module, MAKEINTRESOURCEA(IDD_SETTINGS), MAKEINTRESOURCEA(5)) : nullptr;
     HGLOBAL loaded = resource ? LoadResource(module, resource) : nullptr;
     const auto* words = static_cast<const WORD*>(loaded ? LockResource(loaded) : nullptr);
     if (!words)
@@ -106,7 +105,7 @@ int main(int argc, char** argv)
     std::printf("plugin-caption=%s\n", DialogCaption(plugin).c_str());
 
     OnProcessAttach();
-    HMODULE source = ResourceChain::FindResourceModule(MAKEINTRESOURCEA(kSettingsDialog), MAKEINTRESOURCEA(5));
+    HMODULE source = ResourceChain::FindResourceModule(MAKEINTRESOURCEA(IDD_SETTINGS), MAKEINTRESOURCEA(5));
     const char* sourceName = !source ? "none" : source == ThisModule() ? "own" : "language";
     std::printf("dialog-source=%s\n", sourceName);
     std::printf("dialog-caption=%s\n", DialogCaption(source).c_str());

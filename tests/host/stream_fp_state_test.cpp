@@ -6,6 +6,7 @@
 #include <xmmintrin.h>
 
 #include <cstring>
+#include <initializer_list>
 #include <random>
 #include <string>
 #include <vector>
@@ -89,9 +90,67 @@ protected:
         return ::testing::AssertionFailure() << call << ": expected " << host_ << ", actual " << now;
     }
 
+    // Checks the state after each export call when checkEachCall_ is set.
+    void Called(const char* call)
+    {
+        if (checkEachCall_) {
+            EXPECT_TRUE(Unchanged(call));
+        }
+    }
+
+    // A stream of float samples as a host opens one: the settings copied, the source's callback set.
+    template <typename SourceType>
+    EffectSettings* Open(double level, uint32_t centre, uint32_t bandwidth, SourceType& source, uint16_t channels,
+                         uint32_t rate)
+    {
+        EffectSettings host{};
+        host.dryOut = level;
+        host.cutOffFreq = centre;
+        host.bandWidth = bandwidth;
+        EffectSettings* stream = nullptr;
+        plugin.CopySettings(&stream, &host);
+        Called("CopySettings");
+        plugin.SetStreamCallBack(SourceType::Supply, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&source)),
+                                 stream);
+        Called("SetStreamCallBack");
+        WAVEFORMATEX format{WAVE_FORMAT_IEEE_FLOAT, channels, rate, rate * 4u * channels,
+                            static_cast<WORD>(4 * channels), 32, 0};
+        plugin.OpenStream(stream, &format);
+        Called("OpenStream");
+        return stream;
+    }
+
+    // Blocks of up to 20000 samples; what came out of them, channel by channel.
+    std::vector<std::vector<float>> Process(EffectSettings* stream, uint16_t channels,
+                                            std::initializer_list<int32_t> counts)
+    {
+        std::vector<std::vector<float>> output(channels);
+        std::vector<std::vector<float>> buffers(channels, std::vector<float>(20000));
+        std::vector<float*> pointers;
+        for (auto& buffer : buffers)
+            pointers.push_back(buffer.data());
+        for (int32_t count : counts) {
+            SampleBlock block{0, pointers.data(), pointers.data() + channels, pointers.data() + channels, count, 0, 0};
+            plugin.ProcessStream(&block, stream);
+            Called("ProcessStream");
+            for (int k = 0; k < channels; ++k)
+                output[k].insert(output[k].end(), buffers[k].begin(), buffers[k].begin() + count);
+        }
+        return output;
+    }
+
+    void Close(EffectSettings* stream)
+    {
+        plugin.CloseStream(stream);
+        Called("CloseStream");
+        plugin.Free(stream);
+        Called("Free");
+    }
+
     PluginLibrary plugin;
     FpState host_{};
     FpState saved_{};
+    bool checkEachCall_ = false;
 };
 
 struct Source {
@@ -114,40 +173,16 @@ TEST_P(FpStateThroughExports, StreamExportsAndTheCallbackSeeAndKeepTheHostsState
     plugin.PlugInInfo(&info);
     EXPECT_TRUE(Unchanged("PlugInInfo"));
 
+    checkEachCall_ = true;
     for (uint16_t channels : {1, 2, 3, 6, 10}) {
         SCOPED_TRACE(testing::Message() << channels << " channels");
-        EffectSettings host{};
-        host.dryOut = 0.9;
-        host.cutOffFreq = 1000;
-        host.bandWidth = 400;
-        EffectSettings* stream = nullptr;
-        plugin.CopySettings(&stream, &host);
-        EXPECT_TRUE(Unchanged("CopySettings"));
         Source source;
-        plugin.SetStreamCallBack(Source::Supply, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&source)), stream);
-        EXPECT_TRUE(Unchanged("SetStreamCallBack"));
-        WAVEFORMATEX format{WAVE_FORMAT_IEEE_FLOAT, channels, 44100, 44100u * 4 * channels,
-                            static_cast<WORD>(4 * channels), 32, 0};
-        plugin.OpenStream(stream, &format);
-        EXPECT_TRUE(Unchanged("OpenStream"));
-
-        std::vector<std::vector<float>> buffers(channels, std::vector<float>(20000));
-        std::vector<float*> pointers;
-        for (auto& buffer : buffers)
-            pointers.push_back(buffer.data());
-        for (int32_t count : {4096, 20000, 5}) {
-            SampleBlock block{0, pointers.data(), pointers.data() + channels, pointers.data() + channels, count, 0, 0};
-            plugin.ProcessStream(&block, stream);
-            EXPECT_TRUE(Unchanged("ProcessStream"));
-        }
+        EffectSettings* stream = Open(0.9, 1000, 400, source, channels, 44100);
+        Process(stream, channels, {4096, 20000, 5});
         ASSERT_EQ(4u, source.seen.size());
         for (const FpState& seen : source.seen)
             EXPECT_EQ(host_, seen) << "inside the callback";
-
-        plugin.CloseStream(stream);
-        EXPECT_TRUE(Unchanged("CloseStream"));
-        plugin.Free(stream);
-        EXPECT_TRUE(Unchanged("Free"));
+        Close(stream);
     }
 }
 
@@ -178,39 +213,18 @@ TEST_P(FpStateThroughExports, CoefficientsAndSamplesAreThoseOfTheUsualStateWhate
         for (uint16_t channels : {1, 2, 6, 10}) {
             SCOPED_TRACE(testing::Message() << setting.rate << " Hz, centre " << setting.centre << ", bandwidth "
                                             << setting.bandwidth << ", " << channels << " channels");
-            EffectSettings host{};
-            host.dryOut = setting.level;
-            host.cutOffFreq = setting.centre;
-            host.bandWidth = setting.bandwidth;
-            EffectSettings* stream = nullptr;
-            plugin.CopySettings(&stream, &host);
             NoiseSource source;
-            plugin.SetStreamCallBack(NoiseSource::Supply, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&source)),
-                                     stream);
-            WAVEFORMATEX format{WAVE_FORMAT_IEEE_FLOAT, channels, setting.rate, setting.rate * 4u * channels,
-                                static_cast<WORD>(4 * channels), 32, 0};
-            plugin.OpenStream(stream, &format);
-            if (setting.rate == 44100) {
-                EXPECT_EQ(0.9722870136808628, stream->filterNode->Coeffs().a0);
-            }
-
-            std::vector<std::vector<float>> output(channels);
-            std::vector<std::vector<float>> buffers(channels, std::vector<float>(20000));
-            std::vector<float*> pointers;
-            for (auto& buffer : buffers)
-                pointers.push_back(buffer.data());
-            for (int32_t count : {64, 4096, 20000, 5}) {
-                SampleBlock block{0, pointers.data(), pointers.data() + channels, pointers.data() + channels, count,
-                                  0, 0};
-                plugin.ProcessStream(&block, stream);
-                for (int k = 0; k < channels; ++k)
-                    output[k].insert(output[k].end(), buffers[k].begin(), buffers[k].begin() + count);
-            }
-            plugin.CloseStream(stream);
-            plugin.Free(stream);
+            EffectSettings* stream =
+                Open(setting.level, setting.centre, setting.bandwidth, source, channels, setting.rate);
+            const double a0 = stream->filterNode->Coeffs().a0;
+            const auto output = Process(stream, channels, {64, 4096, 20000, 5});
+            Close(stream);
 
             // The reference in the test program's own state.
             TearDown();
+            if (setting.rate == 44100) {
+                EXPECT_EQ(ReferenceCoefficients(setting.rate, setting.centre, setting.bandwidth).a0, a0);
+            }
             for (int k = 0; k < channels; ++k) {
                 const std::vector<float> expected = ReferenceStream(source.supplied[k], setting.rate, setting.centre,
                                                                     setting.bandwidth, setting.level);
@@ -229,15 +243,12 @@ TEST_P(FpStateThroughExports, SettingsExportsAndTheSettingsWindowKeepTheHostsSta
     using InitializeXmlFunction = decltype(&::InitializeXml);
     using SavePresetXmlFunction = decltype(&::SavePresetXml);
     using CreateWindowFunction = decltype(&::CreateSettingsWindow);
-    const auto initialize = reinterpret_cast<InitializeFunction>(reinterpret_cast<void*>(plugin.Export("Initialize")));
-    const auto loadPreset = reinterpret_cast<InitializeFunction>(reinterpret_cast<void*>(plugin.Export("LoadPreset")));
-    const auto savePreset = reinterpret_cast<SavePresetFunction>(reinterpret_cast<void*>(plugin.Export("SavePreset")));
-    const auto initializeXml =
-        reinterpret_cast<InitializeXmlFunction>(reinterpret_cast<void*>(plugin.Export("InitializeXml")));
-    const auto savePresetXml =
-        reinterpret_cast<SavePresetXmlFunction>(reinterpret_cast<void*>(plugin.Export("SavePresetXml")));
-    const auto createWindow =
-        reinterpret_cast<CreateWindowFunction>(reinterpret_cast<void*>(plugin.Export("CreateSettingsWindow")));
+    const auto initialize = ExportAs<InitializeFunction>(plugin, "Initialize");
+    const auto loadPreset = ExportAs<InitializeFunction>(plugin, "LoadPreset");
+    const auto savePreset = ExportAs<SavePresetFunction>(plugin, "SavePreset");
+    const auto initializeXml = ExportAs<InitializeXmlFunction>(plugin, "InitializeXml");
+    const auto savePresetXml = ExportAs<SavePresetXmlFunction>(plugin, "SavePresetXml");
+    const auto createWindow = ExportAs<CreateWindowFunction>(plugin, "CreateSettingsWindow");
     ASSERT_TRUE(initialize && loadPreset && savePreset && initializeXml && savePresetXml && createWindow);
 
     char path[MAX_PATH];

@@ -11,7 +11,6 @@
 #include "support/plugin_library.h"
 
 namespace {
-constexpr int kGraph = IDC_RESPONSE_GRAPH;
 
 struct OwnedWindow {
     explicit OwnedWindow(HWND handle) : handle(handle) {}
@@ -31,8 +30,7 @@ TEST(WindowClassUnload, GraphClassGoesAwayWithTheLibraryAndComesBackOnReload)
         SCOPED_TRACE(testing::Message() << "load " << load);
         auto library = std::make_unique<PluginLibrary>();
         const HMODULE instance = library->module;
-        const auto create = reinterpret_cast<decltype(&::CreateSettingsWindow)>(
-            reinterpret_cast<void*>(library->Export("CreateSettingsWindow")));
+        const auto create = ExportAs<decltype(&::CreateSettingsWindow)>(*library, "CreateSettingsWindow");
         ASSERT_TRUE(create != nullptr);
         EffectSettings defaults{};
         defaults.dryOut = defaults.volume2 = 1.0;
@@ -48,7 +46,7 @@ TEST(WindowClassUnload, GraphClassGoesAwayWithTheLibraryAndComesBackOnReload)
             ASSERT_TRUE(parent.handle != nullptr);
             const HWND window = create(parent.handle, settings);
             ASSERT_TRUE(window != nullptr);
-            const HWND graph = GetDlgItem(window, kGraph);
+            const HWND graph = GetDlgItem(window, IDC_RESPONSE_GRAPH);
             ASSERT_TRUE(graph != nullptr);
             ASSERT_GT(GetClassNameA(graph, className, sizeof className), 0);
             WNDCLASSEXA info{};

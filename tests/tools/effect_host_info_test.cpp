@@ -2,11 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
 #include <string>
 
 #include "support/effect_host_runner.h"
 #include "support/plugin_library.h"
+#include "support/scratch_folder_test.h"
 #include "xml/file_size_limit.h"
 
 namespace {
@@ -56,25 +56,20 @@ TEST(InfoCommand, RejectsArguments)
     EXPECT_EQ(2u, RunEffectHost("info --cutoff 5").exitCode);
 }
 
-class PresetXmlOption : public ::testing::Test {
+class PresetXmlOption : public ScratchFolderTest {
 protected:
     void SetUp() override
     {
-        folder = ScratchFolder("preset_xml");
+        ScratchFolderTest::SetUp();
         input = folder + "hum.wav";
         const RunResult made = RunEffectHost("make-hum \"" + input + "\" --seconds 0.1");
         ASSERT_EQ(0u, made.exitCode) << made.output;
-    }
-    std::string Write(const std::string& name, const std::string& content)
-    {
-        std::ofstream(folder + name, std::ios::binary) << content;
-        return folder + name;
     }
     RunResult Process(const std::string& options)
     {
         return RunEffectHost("process \"" + input + "\" \"" + folder + "out.wav\" " + options);
     }
-    std::string folder, input;
+    std::string input;
 };
 
 TEST_F(PresetXmlOption, ValuesOfThePresetReachTheRecord)

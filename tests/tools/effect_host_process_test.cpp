@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <fstream>
@@ -12,6 +13,7 @@
 #include "support/plugin_library.h"
 #include "support/reference_filter.h"
 #include "support/scratch_folder_test.h"
+#include "support/wav_builder.h"
 
 namespace {
 
@@ -24,52 +26,27 @@ struct TestWav {
     std::vector<std::vector<float>> samples;  // exactly representable in the chosen format
 };
 
-void Put(std::string& out, uint32_t value, int bytes)
+WavBuilder Builder(const TestWav& wav)
 {
-    for (int b = 0; b < bytes; ++b)
-        out += static_cast<char>(value >> (8 * b));
-}
-
-std::string Encode(const TestWav& wav)
-{
-    const uint16_t frameBytes = wav.channels * wav.bits / 8;
-    const uint32_t frames = static_cast<uint32_t>(wav.samples[0].size());
-    std::string data;
-    for (uint32_t j = 0; j < frames; ++j)
+    WavBuilder builder;
+    for (size_t j = 0; j < wav.samples[0].size(); ++j)
         for (uint16_t k = 0; k < wav.channels; ++k) {
             const float sample = wav.samples[k][j];
             if (wav.tag == 3) {
                 uint32_t bits;
                 std::memcpy(&bits, &sample, 4);
-                Put(data, bits, 4);
+                PutLe(builder.data, bits, 4);
             } else {
-                Put(data, static_cast<uint32_t>(static_cast<int32_t>(std::ldexp(sample, wav.bits - 1))), wav.bits / 8);
+                PutLe(builder.data, static_cast<uint32_t>(static_cast<int32_t>(std::ldexp(sample, wav.bits - 1))),
+                      wav.bits / 8);
             }
         }
-    std::string fmt;
-    Put(fmt, wav.extensible ? 0xFFFE : wav.tag, 2);
-    Put(fmt, wav.channels, 2);
-    Put(fmt, wav.rate, 4);
-    Put(fmt, wav.rate * frameBytes, 4);
-    Put(fmt, frameBytes, 2);
-    Put(fmt, wav.bits, 2);
-    if (wav.extensible) {
-        Put(fmt, 22, 2);
-        Put(fmt, wav.bits, 2);
-        Put(fmt, 0, 4);
-        Put(fmt, wav.tag, 2);
-        fmt += std::string("\x00\x00\x00\x00\x10\x00\x80\x00\x00\xAA\x00\x38\x9B\x71", 14);
-    }
-    std::string file = "RIFF";
-    Put(file, static_cast<uint32_t>(4 + 8 + fmt.size() + 8 + data.size()), 4);
-    file += "WAVEfmt ";
-    Put(file, static_cast<uint32_t>(fmt.size()), 4);
-    file += fmt + "LIST";
-    Put(file, 4, 4);
-    file += "INFOdata";
-    Put(file, static_cast<uint32_t>(data.size()), 4);
-    return file + data;
+    builder.fmt = FmtBody(wav.tag, wav.channels, wav.rate, wav.bits, wav.extensible);
+    builder.before = {{"LIST", "INFO"}};
+    return builder;
 }
+
+std::string Encode(const TestWav& wav) { return Builder(wav).Build(); }
 
 TestWav Noise(uint16_t channels, uint32_t frames, uint16_t bits, uint16_t tag = 1, uint32_t seed = 1)
 {
@@ -89,18 +66,18 @@ TestWav Noise(uint16_t channels, uint32_t frames, uint16_t bits, uint16_t tag = 
 // Reads back a 32-bit float or 16-bit PCM WAV as written by effect-host.
 std::vector<std::vector<float>> Decode(const std::string& file, uint16_t& bits)
 {
-    const size_t fmt = file.find("fmt ");
-    const size_t data = file.find("data");
-    if (fmt == std::string::npos || data == std::string::npos)
+    const auto chunks = Chunks(file);
+    const auto chunk = [&](const char* id) {
+        return std::find_if(chunks.begin(), chunks.end(), [&](const auto& c) { return c.first == id; });
+    };
+    const auto fmt = chunk("fmt "), data = chunk("data");
+    if (fmt == chunks.end() || data == chunks.end() || fmt->second.size() < 16)
         return {};
-    uint16_t channels;
-    std::memcpy(&channels, &file[fmt + 10], 2);
-    std::memcpy(&bits, &file[fmt + 22], 2);
-    uint32_t size;
-    std::memcpy(&size, &file[data + 4], 4);
-    const size_t frames = size / (channels * bits / 8);
+    const uint16_t channels = static_cast<uint16_t>(GetLe(fmt->second, 2, 2));
+    bits = static_cast<uint16_t>(GetLe(fmt->second, 14, 2));
+    const size_t frames = data->second.size() / (channels * bits / 8);
     std::vector<std::vector<float>> samples(channels, std::vector<float>(frames));
-    const char* p = &file[data + 8];
+    const char* p = data->second.data();
     for (size_t j = 0; j < frames; ++j)
         for (uint16_t k = 0; k < channels; ++k) {
             if (bits == 32) {
@@ -218,10 +195,9 @@ TEST_F(ProcessCommand, AStreamedDataChunkWithoutItsSizeRunsToTheEndOfTheFile)
 
 TEST_F(ProcessCommand, AnEmptyDataChunkWithChunksBehindItStaysEmpty)
 {
-    TestWav silent = Noise(1, 0, 16);
-    std::string file = Encode(silent) + "LIST" + std::string("\x0c\0\0\0INFOISFT\0\0\0\0", 16);
-    Set32(file, 4, static_cast<uint32_t>(file.size() - 8));
-    const std::string in = Write("empty.wav", file);
+    WavBuilder silent = Builder(Noise(1, 0, 16));
+    silent.after = {{"LIST", std::string("INFOISFT\0\0\0\0", 12)}};
+    const std::string in = Write("empty.wav", silent.Build());
     const std::string out = folder + "empty-out.wav";
     const RunResult run = RunEffectHost("process \"" + in + "\" \"" + out + "\"");
     ASSERT_EQ(0u, run.exitCode) << run.output;
