@@ -46,15 +46,16 @@ uint32_t ProcessInPieces(SampleBlock* block, const EffectSettings& stream)
     piece.channelsCapacityEnd = piece.channelsEnd;
     piece.processedCount = 0;
 
-    const int32_t n = block->sampleCount;
-    int32_t processed = n;
-    for (int32_t offset = 0; offset < n; offset += kBlockLimit) {
+    // 64 bits: the step past the last piece of a count near 2^31 would overflow 32.
+    const int64_t n = block->sampleCount;
+    int32_t processed = block->sampleCount;
+    for (int64_t offset = 0; offset < n; offset += kBlockLimit) {
         for (int k = 0; k < channels; ++k)
             pointers[k] = block->channelsBegin[k] + offset;
-        piece.sampleCount = std::min(kBlockLimit, n - offset);
+        piece.sampleCount = static_cast<int32_t>(std::min<int64_t>(kBlockLimit, n - offset));
         const uint32_t delivered = FetchAndProcess(&piece, stream);
         if (delivered < static_cast<uint32_t>(piece.sampleCount)) {
-            processed = offset + static_cast<int32_t>(delivered);
+            processed = static_cast<int32_t>(offset + delivered);
             break;
         }
     }

@@ -213,6 +213,26 @@ TEST_F(StreamDriver, EmptyBlocksStillAskTheCallback)
     EXPECT_EQ(std::vector<float>(10, -7.0f), buffers[0]);
 }
 
+TEST_F(StreamDriver, ACountNearTheLargestIsCutWithoutWrapping)
+{
+    // No channel, so no buffer: only the pieces' counts and the sum of what was delivered.
+    constexpr int32_t kLargest = 2147483647;
+    Open(1, 10);
+    pointers.clear();
+    SampleBlock full = HostBlock(kLargest);
+    EXPECT_EQ(static_cast<uint32_t>(kLargest), Process(full));
+    ASSERT_EQ(131072u, source.calls.size());
+    EXPECT_EQ(16384, source.calls[131070].sampleCount);
+    EXPECT_EQ(16383, source.calls.back().sampleCount);
+
+    source.calls.clear();
+    source.shortCall = 131070;
+    source.shortCount = 9;
+    SampleBlock cut = HostBlock(2147467265);
+    EXPECT_EQ(131070u * 16384 + 9, Process(cut));
+    EXPECT_EQ(131071u, source.calls.size());
+}
+
 TEST_F(StreamDriver, OutputIsTheSameHoweverTheHostCutsTheStream)
 {
     Open(2, 100000);
