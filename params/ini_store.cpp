@@ -1,11 +1,13 @@
-// Parameters as keys of one INI section, through the platform's profile functions. Texts are
-// read and written whole, whatever their length.
-#include <vector>
+// Parameters as keys of one INI section, through the platform's profile functions. A text is
+// written whole and read back up to kTextLimit characters.
+#include <algorithm>
 
 #include "platform/number_text.h"
 #include "params/parameter_stores.h"
 
 namespace {
+constexpr DWORD kTextLimit = 1023;
+
 class IniStore : public ParameterStore {
 public:
     IniStore(const char* fileName, const char* section) : fileName_(fileName), section_(section) {}
@@ -55,15 +57,10 @@ public:
 private:
     std::string ProfileText(const std::string& name, const std::string& fallback) const
     {
-        std::vector<char> buffer(1024);
-        for (;;) {
-            const DWORD length = GetPrivateProfileStringA(section_, name.c_str(), fallback.c_str(), buffer.data(),
-                                                          static_cast<DWORD>(buffer.size()), fileName_);
-            // A text that filled the buffer may have been cut: read again with room to spare.
-            if (length + 1 < buffer.size())
-                return std::string(buffer.data(), length);
-            buffer.resize(buffer.size() * 2);
-        }
+        char buffer[kTextLimit + 1];
+        const DWORD length =
+            GetPrivateProfileStringA(section_, name.c_str(), fallback.c_str(), buffer, sizeof buffer, fileName_);
+        return std::string(buffer, std::min(length, kTextLimit));
     }
 
     const char* fileName_;
