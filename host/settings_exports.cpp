@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "dsp/fp_state.h"
 #include "host/export_guard.h"
 #include "host/plugin_api.h"
 #include "host/stored_level.h"
@@ -22,6 +23,8 @@ struct StoredSettings {
 uint32_t Load(const char* fileName, const char* keyName, HKEY rootKey, XmlNode* node, EffectSettings** out)
 {
     *out = nullptr;
+    // The stored text's numbers and the levels come out as in the usual state, whatever the host's.
+    const FpStateScope state;
     StoredSettings stored;
     LoadParameters(fileName, keyName, rootKey, node, kEffectParameters.names, kEffectParameters.format,
                    &stored.dryOut, &stored.volume2, &stored.cutOffFreq, &stored.bandWidth);
@@ -41,6 +44,7 @@ uint32_t Load(const char* fileName, const char* keyName, HKEY rootKey, XmlNode* 
 
 uint32_t Save(const char* fileName, const char* keyName, HKEY rootKey, XmlNode* node, const EffectSettings* settings)
 {
+    const FpStateScope state;
     uint32_t dryOut = LevelToStored(settings->dryOut);
     uint32_t volume2 = LevelToStored(settings->volume2);
     uint32_t cutOffFreq = settings->cutOffFreq;

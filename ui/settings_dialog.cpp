@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "dsp/chain.h"
+#include "dsp/fp_state.h"
 #include "host/plugin_api.h"
 #include "platform/number_text.h"
 #include "res/resource_ids.h"
@@ -17,10 +18,17 @@ constexpr double kSmallestPercent = 1.1920928955078125e-07;
 constexpr RECT kGraphRect = {127, 0, 280, 118};
 }  // namespace
 
-double PositionToLevel(int position) { return (kLevelMaxPos - position) * 0.01; }
+// The conversions run on the host's thread: each computes in the usual floating-point state,
+// whatever the host left set.
+double PositionToLevel(int position)
+{
+    const FpStateScope state;
+    return (kLevelMaxPos - position) * 0.01;
+}
 
 int LevelToPosition(double level)
 {
+    const FpStateScope state;
     // A level that is not a number shows, and is written back, as silence: the position is
     // what the next commit stores.
     if (std::isnan(level))
@@ -49,6 +57,7 @@ double RoundToDecimals(double value, int decimals)
 
 std::string LevelLabelText(int percent)
 {
+    const FpStateScope state;
     const double db = PercentToDb(percent);
     std::string dbText = "-Inf";
     if (db > kLowestFloat)

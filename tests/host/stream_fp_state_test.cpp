@@ -13,6 +13,8 @@
 
 #include "dsp/band_reject_node.h"
 #include "dsp/fp_state.h"
+#include "host/stored_level.h"
+#include "support/host_fp_states.h"
 #include "support/plugin_library.h"
 #include "support/reference_filter.h"
 #include "xml/xml_node.h"
@@ -33,35 +35,6 @@ std::ostream& operator<<(std::ostream& out, const FpState& state)
 {
     return out << "MXCSR 0x" << std::hex << state.mxcsr << ", x87 control 0x" << state.x87 << std::dec;
 }
-
-struct HostState {
-    const char* name;
-    unsigned mxcsr;
-    unsigned short x87;
-};
-
-std::ostream& operator<<(std::ostream& out, const HostState& state) { return out << state.name; }
-
-// All exceptions masked in each. An unusual state with flush-to-zero and denormals-are-zero
-// set, and states with both clear, in which flushing left on by the library would show; x87
-// precision 24, 53 and 64 bits with each rounding, and each SSE rounding.
-const HostState kHostStates[] = {
-    // SSE rounding up; x87 rounding toward zero at 64-bit precision.
-    {"RoundUpFlushing", 0x1F80 | 0x4000 | 0x8000 | 0x0040, 0x0F7F},
-    // The usual start-up state: round to nearest, x87 at 53-bit precision.
-    {"NearestNotFlushing", 0x1F80, 0x027F},
-    // SSE rounding down; x87 rounding up at 24-bit precision.
-    {"RoundDownNotFlushing", 0x1F80 | 0x2000, 0x087F},
-    // Direct3D's habit: x87 at 24-bit precision.
-    {"X87Single", 0x1F80, 0x007F},
-    {"X87SingleTowardZero", 0x1F80, 0x0C7F},
-    {"X87DoubleDown", 0x1F80, 0x067F},
-    {"X87ExtendedUp", 0x1F80, 0x0B7F},
-    {"X87ExtendedTowardZero", 0x1F80, 0x0F7F},
-    {"SseTowardZero", 0x1F80 | 0x6000, 0x027F},
-    {"SseUp", 0x1F80 | 0x4000, 0x027F},
-    {"SseDown", 0x1F80 | 0x2000, 0x027F},
-};
 
 class FpStateThroughExports : public testing::TestWithParam<HostState> {
 protected:
@@ -290,6 +263,71 @@ TEST_P(FpStateThroughExports, SettingsExportsAndTheSettingsWindowKeepTheHostsSta
     plugin.Free(loaded);
     plugin.Free(record);
     DeleteFileA(path);
+}
+
+TEST_P(FpStateThroughExports, StoredLevelsLoadAndSaveAsInTheUsualState)
+{
+    using InitializeFunction = decltype(&::Initialize);
+    using SavePresetFunction = decltype(&::SavePreset);
+    const auto loadPreset = ExportAs<InitializeFunction>(plugin, "LoadPreset");
+    const auto savePreset = ExportAs<SavePresetFunction>(plugin, "SavePreset");
+    ASSERT_TRUE(loadPreset && savePreset);
+    char path[MAX_PATH];
+    GetFullPathNameA("fp_state_levels.ini", MAX_PATH, path, nullptr);
+
+    for (uint32_t stored : {0u, 1u, 16383u, 16384u, 32767u, 65535u, 100000u, 2000000000u}) {
+        SCOPED_TRACE(stored);
+        TearDown();
+        const double usual = StoredToLevel(stored);
+        const double unity = StoredToLevel(32767);
+        WritePrivateProfileStringA("BandReject", "DryOut", std::to_string(stored).c_str(), path);
+        SetHostState();
+        EffectSettings* record = nullptr;
+        ASSERT_EQ(1u, loadPreset(path, "BandReject", nullptr, &record));
+        ASSERT_NE(nullptr, record);
+        EXPECT_EQ(usual, record->dryOut);
+        EXPECT_EQ(unity, record->volume2) << "the default";
+        WritePrivateProfileStringA("BandReject", "DryOut", nullptr, path);
+        savePreset(path, "BandReject", nullptr, record);
+        EXPECT_TRUE(Unchanged("SavePreset"));
+        EXPECT_EQ(stored, GetPrivateProfileIntA("BandReject", "DryOut", -1, path));
+        plugin.Free(record);
+        WritePrivateProfileStringA("BandReject", nullptr, nullptr, path);
+    }
+    DeleteFileA(path);
+}
+
+// Samples copied in: the host's side raises no flag of its own.
+struct CopySource {
+    std::vector<float> samples;
+    static uint32_t __cdecl Supply(uint32_t context, SampleBlock* block)
+    {
+        auto* self = reinterpret_cast<CopySource*>(static_cast<uintptr_t>(context));
+        std::memcpy(block->channelsBegin[0], self->samples.data(), block->sampleCount * sizeof(float));
+        return static_cast<uint32_t>(block->sampleCount);
+    }
+};
+
+TEST_P(FpStateThroughExports, TheHostsExceptionFlagsComeBackAsTheyWere)
+{
+    CopySource source;
+    std::mt19937 random(3);
+    std::uniform_real_distribution<float> amplitude(-1.0f, 1.0f);
+    for (int j = 0; j < 4096; ++j)
+        source.samples.push_back(amplitude(random));
+    std::vector<float> buffer(4096);
+    float* channel = buffer.data();
+    // The host's own controls, and the library's; neither with a flag raised.
+    for (unsigned mxcsr : {GetParam().mxcsr, 0x9F80u}) {
+        SCOPED_TRACE(testing::Message() << "MXCSR 0x" << std::hex << mxcsr);
+        EffectSettings* stream = Open(0.7, 1000, 400, source, 1, 44100);
+        SampleBlock block{0, &channel, &channel + 1, &channel + 1, 4096, 0, 0};
+        _mm_setcsr(mxcsr);
+        plugin.ProcessStream(&block, stream);
+        const unsigned after = _mm_getcsr();
+        EXPECT_EQ(mxcsr, after) << "after ProcessStream, 0x" << std::hex << after;
+        Close(stream);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(HostStates, FpStateThroughExports, testing::ValuesIn(kHostStates),

@@ -9,6 +9,7 @@
 #include "platform/gdi.h"
 #include "res/resource_ids.h"
 #include "support/bitmap_pixels.h"
+#include "support/host_fp_states.h"
 #include "ui/response_computation.h"
 #include "ui/response_graph.h"
 
@@ -340,6 +341,18 @@ TEST_F(ResponseGraphTest, AResizedGraphPaintsAsAFreshOneOfItsNewSize)
     EXPECT_TRUE(Pixels(graph.Snapshot()) == fresh[0]);
     SetWindowPos(graph.Handle(), nullptr, 0, 0, kWidth, kHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     EXPECT_TRUE(Pixels(graph.Snapshot()) == fresh[1]);
+}
+
+TEST_F(ResponseGraphTest, ThePictureIsTheSameWhateverStateTheHostLeft)
+{
+    Measure(0.8, 1234, 700);
+    MakeGraph(kWidth, kHeight, &curve_);
+    const Pixels usual(graph_->Snapshot());
+    for (const HostState& state : kHostStates) {
+        SCOPED_TRACE(state.name);
+        const HostStateScope host(state);
+        EXPECT_TRUE(usual == Pixels(graph_->Snapshot()));
+    }
 }
 
 TEST_F(ResponseGraphTest, PaintingLeaksNoGdiObject)

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "host/plugin_api.h"
 #include "platform/dialog.h"
@@ -15,6 +16,7 @@
 #include "platform/resource_chain.h"
 #include "platform/this_module.h"
 #include "support/comma_locale.h"
+#include "support/host_fp_states.h"
 #include "ui/settings_dialog.h"
 
 namespace {
@@ -112,6 +114,31 @@ TEST(SliderMapping, ValuesAreMirroredPositions)
     EXPECT_EQ(1u, kBandwidthRange.FromPosition(5000));
     for (uint32_t hz : {30u, 1000u, 20000u})
         EXPECT_EQ(hz, kCentreRange.FromPosition(kCentreRange.ToPosition(hz)));
+}
+
+TEST(SliderMapping, LabelsAndLevelsAreThoseOfTheUsualStateWhateverTheHostLeft)
+{
+    std::vector<std::string> labels;
+    std::vector<double> levels;
+    std::vector<int> positions;
+    const double storedLevels[] = {1.000015259254738, 0.49999999999999994, 0.5, 0.257, 0.125, 0.005, 1.9};
+    for (int percent = 0; percent <= 200; ++percent) {
+        labels.push_back(LevelLabelText(percent));
+        levels.push_back(PositionToLevel(kLevelMaxPos - percent));
+    }
+    for (double level : storedLevels)
+        positions.push_back(LevelToPosition(level));
+
+    for (const HostState& state : kHostStates) {
+        SCOPED_TRACE(state.name);
+        const HostStateScope host(state);
+        for (int percent = 0; percent <= 200; ++percent) {
+            EXPECT_EQ(labels[percent], LevelLabelText(percent));
+            EXPECT_EQ(levels[percent], PositionToLevel(kLevelMaxPos - percent)) << percent << "%";
+        }
+        for (size_t i = 0; i < positions.size(); ++i)
+            EXPECT_EQ(positions[i], LevelToPosition(storedLevels[i])) << storedLevels[i];
+    }
 }
 
 TEST(ParseUnsigned, AcceptsPlainDecimalDigitsOnly)
