@@ -10,12 +10,11 @@
 constexpr int kLeft = 30;
 constexpr int kBottom = 23;
 
-// A y label is right-aligned at kYLabelRight, before the tick marks, and starts no further left
-// than kYLabelLeft: one blank column from the inner frame, which the window shows as its first.
+// A y label is right-aligned at kYLabelRight, before the tick marks. One too wide for that box is
+// narrowed to start no further left than kYLabelLeft: one blank column from the inner frame,
+// which the window shows as its first.
 constexpr int kYLabelLeft = 3;
 constexpr int kYLabelRight = 25;
-// The least blank space between an x label and the last one written.
-constexpr int kLabelGap = 4;
 
 struct GraphRange {
     int xMin, xMax, yMin, yMax;
@@ -51,14 +50,6 @@ struct GraphLayout {
     POINT LimitCorner(POINT at) const;
     // The whole units enclosing the rectangle from start to corner.
     GraphRange Zoom(POINT start, POINT corner) const;
-
-    // The room of the x labels: one blank column right of the y axis (its two columns reach
-    // below the x axis), up to the "F" title.
-    int XLabelsLeft() const { return kLeft + 2; }
-    int XLabelsRight() const { return width - 27; }
-    // The box of the y label of the line at y stays above the x axis' two rows (its white
-    // background would cut into them).
-    bool YLabelClearsXAxis(int y) const { return y + 5 <= OriginY() - 1; }
 };
 
 GraphLayout MakeLayout(int width, int height, const GraphRange& range);

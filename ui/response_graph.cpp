@@ -1,9 +1,12 @@
 #include "ui/response_graph.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+
+#include "dsp/fp_state.h"
 
 namespace {
 constexpr char kClassName[] = "BandRejectResponseGraph";
@@ -67,19 +70,19 @@ Font NarrowLabelFont(HDC dc, const LabelText& label, int natural, int room)
     return Font();
 }
 
-// Right-aligned beside the line at y, whole: in the label font when it fits between the frame
-// and the tick marks, else in a narrower width of it, else not at all (false).
+// Right-aligned beside the line at y in its box. A label wider than the box would show cut,
+// another number ("100" for "-100"): it is written in a narrower width of the label font
+// that keeps one blank column from the frame, or not at all (false).
 bool DrawYLabel(HDC dc, int value, int y)
 {
     const LabelText label(value);
     const RECT box{0, y - 7, kYLabelRight, y + 5};
-    constexpr int room = kYLabelRight - kYLabelLeft;
     const int natural = TextWidth(dc, label);
-    if (natural <= room) {
+    if (natural <= kYLabelRight) {
         DrawLabel(dc, label, box, DT_RIGHT | DT_VCENTER);
         return true;
     }
-    const Font narrow = NarrowLabelFont(dc, label, natural, room);
+    const Font narrow = NarrowLabelFont(dc, label, natural, kYLabelRight - kYLabelLeft);
     if (!narrow)
         return false;
     SelectionGuard font(dc, narrow);
@@ -128,6 +131,8 @@ bool ResponseGraph::OnEraseBackground(HDC dc)
 
 void ResponseGraph::Paint(HDC reference, HDC target)
 {
+    // Pixel positions as in the usual floating-point state, whatever the host's.
+    const FpStateScope state;
     picture_.Reset();
     const SIZE size = ClientSize();
     const int w = size.cx, h = size.cy;
@@ -231,9 +236,9 @@ void ResponseGraph::DrawGrid(HDC dc, const GraphLayout& grid)
     SelectionGuard font(dc, labelFont);
     const Pen gridPen(CreatePen(PS_SOLID, 1, kGridColour));
 
-    // Labels are written on their own white background, so one that touched another, an axis
-    // or the frame would wipe part of it out: each is measured and written whole or skipped.
-    int nextLabelLeft = grid.XLabelsLeft();
+    // A label's white background would wipe out the text of a previous one it reached into,
+    // leaving a wrong number: such a label is skipped.
+    int previousLabelRight = INT_MIN;
     bool labelX = true;
     for (int k = 1; grid.XPixel(grid.range.xMin + k) <= w - 52; ++k) {
         const int x = grid.XPixel(grid.range.xMin + k);
@@ -243,9 +248,9 @@ void ResponseGraph::DrawGrid(HDC dc, const GraphLayout& grid)
             // Where DT_CENTER puts it under the line, in a box wide enough that nothing is cut off.
             const int left = x - (width + 1) / 2;
             const int half = std::max(30, (width + 1) / 2);
-            if (left >= nextLabelLeft && left + width <= grid.XLabelsRight()) {
+            if (left >= previousLabelRight) {
                 DrawLabel(dc, label, RECT{x - half, h - 18, x + half, h + 2}, DT_CENTER);
-                nextLabelLeft = left + width + kLabelGap;
+                previousLabelRight = left + width;
             }
         }
         if (grid.xScale < 20)
@@ -260,8 +265,7 @@ void ResponseGraph::DrawGrid(HDC dc, const GraphLayout& grid)
     bool labelY = true;
     for (int k = 1; grid.YPixel(grid.range.yMin + k) > 34; ++k) {
         const int y = grid.YPixel(grid.range.yMin + k);
-        if (labelY && std::abs(y - 7 - lastLabelTop) >= 12 && grid.YLabelClearsXAxis(y) &&
-            DrawYLabel(dc, 5 * (grid.range.yMin + k), y))
+        if (labelY && std::abs(y - 7 - lastLabelTop) >= 12 && DrawYLabel(dc, 5 * (grid.range.yMin + k), y))
             lastLabelTop = y - 7;
         if (grid.yScale < 15)
             labelY = !labelY;
