@@ -72,8 +72,8 @@ Font NarrowLabelFont(HDC dc, const LabelText& label, int natural, int room)
 bool DrawYLabel(HDC dc, int value, int y)
 {
     const LabelText label(value);
-    const RECT box{0, y - 7, kYLabelRight, y + 5};
-    constexpr int room = kYLabelRight - kYLabelLeft;
+    const RECT box{0, y - 7, GraphLayout::kYLabelRight, y + 5};
+    constexpr int room = GraphLayout::kYLabelRight - GraphLayout::kYLabelLeft;
     const int natural = TextWidth(dc, label);
     if (natural <= room) {
         DrawLabel(dc, label, box, DT_RIGHT | DT_VCENTER);
@@ -191,12 +191,12 @@ void ResponseGraph::Record(HDC dc, int w, int h)
     const Pen axisPen(CreatePen(PS_SOLID, 2, RGB(0, 0, 0)));
     {
         SelectionGuard pen(dc, axisPen);
-        Line(dc, kLeft, h - 13, kLeft, 10);
-        Line(dc, kLeft, 10, 27, 20);
-        Line(dc, kLeft, 10, 33, 20);
-        Line(dc, 20, h - kBottom, w - 27, h - kBottom);
-        Line(dc, w - 27, h - kBottom, w - 37, h - 26);
-        Line(dc, w - 27, h - kBottom, w - 37, h - 20);
+        Line(dc, GraphLayout::kAxisLeft, h - 13, GraphLayout::kAxisLeft, 10);
+        Line(dc, GraphLayout::kAxisLeft, 10, 27, 20);
+        Line(dc, GraphLayout::kAxisLeft, 10, 33, 20);
+        Line(dc, 20, h - GraphLayout::kAxisBottom, w - 27, h - GraphLayout::kAxisBottom);
+        Line(dc, w - 27, h - GraphLayout::kAxisBottom, w - 37, h - 26);
+        Line(dc, w - 27, h - GraphLayout::kAxisBottom, w - 37, h - 20);
     }
 
     SavedDCState unclipped(dc);
@@ -245,7 +245,7 @@ void ResponseGraph::DrawGrid(HDC dc, const GraphLayout& grid)
             const int half = std::max(30, (width + 1) / 2);
             if (left >= nextLabelLeft && left + width <= grid.XLabelsRight()) {
                 DrawLabel(dc, label, RECT{x - half, h - 18, x + half, h + 2}, DT_CENTER);
-                nextLabelLeft = left + width + kLabelGap;
+                nextLabelLeft = left + width + GraphLayout::kXLabelGap;
             }
         }
         if (grid.xScale < 20)

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string>
 
-#include "support/plugin_library.h"
+#include "tests/support/plugin_library.h"
 
 namespace {
 uint32_t __cdecl Silence(uint32_t, SampleBlock* block)

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "support/plugin_library.h"
+#include "tests/support/plugin_library.h"
 
 namespace {
 

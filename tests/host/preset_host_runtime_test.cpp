@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "support/plugin_library.h"
+#include "tests/support/plugin_library.h"
 
 namespace {
 

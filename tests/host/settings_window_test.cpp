@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "res/resource_ids.h"
-#include "support/plugin_library.h"
+#include "tests/support/plugin_library.h"
 
 namespace {
 constexpr DWORD kStoredStyle = 0x80C800C0;

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "support/plugin_library.h"
+#include "tests/support/plugin_library.h"
 
 namespace {
 

@@ -13,8 +13,8 @@
 
 #include "dsp/band_reject_node.h"
 #include "dsp/fp_state.h"
-#include "support/plugin_library.h"
-#include "support/reference_filter.h"
+#include "tests/support/plugin_library.h"
+#include "tests/support/reference_filter.h"
 #include "xml/xml_node.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "res/resource_ids.h"
-#include "support/plugin_library.h"
+#include "tests/support/plugin_library.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "support/plugin_library.h"
+#include "tests/support/plugin_library.h"
 
 #include <stdexcept>
 

@@ -7,7 +7,7 @@
 #include "host/plugin_api.h"
 #include "platform/handles.h"
 // ProgramFolder: the tools' own, one definition in programs that link both.
-#include "tools/shared/plugin.h"
+#include "tools/shared/plugin_loader.h"
 
 struct PluginLibrary {
     PluginLibrary();

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "support/effect_host_runner.h"
-#include "tools/shared/plugin.h"
+#include "tests/support/effect_host_runner.h"
+#include "tools/shared/plugin_loader.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 
 #include "dsp/chain.h"
 #include "res/resource_ids.h"
-#include "support/bitmap_pixels.h"
+#include "tests/support/bitmap_pixels.h"
 #include "ui/response_computation.h"
 #include "ui/response_graph.h"
 
@@ -239,23 +239,23 @@ int NonWhiteIn(const Pixels& pixels, int left, int right, int top, int bottom)
 }
 
 // Every label stands whole and apart: y labels between the frame's blank column and the tick
-// marks and clear of the x axis; x labels right of the y axis, left of the "F" and kLabelGap
+// marks and clear of the x axis; x labels right of the y axis, left of the "F" and kXLabelGap
 // apart. What the window shows agrees: ink under each label's first character (a leading minus
 // sign included), and no white background cut into the frame or the axes.
 void ExpectLabelsStandClear(const std::vector<RecordedText>& texts, const Pixels& shown, int width, int height)
 {
-    const int originY = height - kBottom;
-    int nextXLabelLeft = kLeft + 2;
+    const int originY = height - GraphLayout::kAxisBottom;
+    int nextXLabelLeft = GraphLayout::kAxisLeft + 2;
     for (size_t i = 2; i < texts.size(); ++i) {
         const RecordedText& label = texts[i];
         SCOPED_TRACE("label " + label.text);
         if (label.reference.y == height - 18) {
             EXPECT_GE(label.reference.x, nextXLabelLeft);
             EXPECT_LE(label.reference.x + label.width, width - 27);
-            nextXLabelLeft = label.reference.x + label.width + kLabelGap;
+            nextXLabelLeft = label.reference.x + label.width + GraphLayout::kXLabelGap;
         } else {
-            EXPECT_GE(label.reference.x, kYLabelLeft);
-            EXPECT_EQ(kYLabelRight, label.reference.x + label.width);
+            EXPECT_GE(label.reference.x, GraphLayout::kYLabelLeft);
+            EXPECT_EQ(GraphLayout::kYLabelRight, label.reference.x + label.width);
             EXPECT_LE(label.reference.y + 12, originY - 1);
         }
         EXPECT_GT(NonWhiteIn(shown, label.reference.x, label.reference.x + label.firstAdvance - 1, label.reference.y,
@@ -264,7 +264,7 @@ void ExpectLabelsStandClear(const std::vector<RecordedText>& texts, const Pixels
     }
     EXPECT_EQ(0, NonWhiteIn(shown, 1, 1, 1, height - 3) - (height - 3)) << "white in the frame's left side";
     EXPECT_EQ(0, NonWhiteIn(shown, 1, width - 3, height - 3, height - 3) - (width - 3)) << "white in its bottom";
-    EXPECT_EQ(0, NonWhiteIn(shown, kLeft, kLeft, 20, height - 14) - (height - 33)) << "white in the y axis";
+    EXPECT_EQ(0, NonWhiteIn(shown, GraphLayout::kAxisLeft, GraphLayout::kAxisLeft, 20, height - 14) - (height - 33)) << "white in the y axis";
     EXPECT_EQ(0, NonWhiteIn(shown, 20, width - 38, originY, originY) - (width - 57)) << "white in the x axis";
 }
 

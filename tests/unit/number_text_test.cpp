@@ -4,7 +4,7 @@
 #include <climits>
 
 #include "platform/number_text.h"
-#include "support/comma_locale.h"
+#include "tests/support/comma_locale.h"
 
 namespace {
 TEST(LeadingNumber, ReadsTheLeadingDigitsAndSaturatesBeyondTheIntRange)

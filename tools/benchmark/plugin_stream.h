@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "host/plugin_api.h"
-#include "plugin.h"
+#include "tools/shared/plugin_loader.h"
 
 constexpr uint32_t kSampleRate = 44100;
 constexpr uint32_t kCentre = 1000;

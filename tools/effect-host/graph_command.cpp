@@ -3,11 +3,11 @@
 #include <cstdio>
 #include <vector>
 
-#include "commands.h"
+#include "tools/effect-host/commands.h"
 #include "platform/gdi.h"
-#include "png_file.h"
+#include "tools/effect-host/png_file.h"
 #include "res/resource_ids.h"
-#include "settings_record.h"
+#include "tools/shared/settings_record.h"
 
 namespace {
 constexpr int kGraphId = IDC_RESPONSE_GRAPH;

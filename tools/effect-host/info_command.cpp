@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "commands.h"
-#include "plugin.h"
+#include "tools/effect-host/commands.h"
+#include "tools/shared/plugin_loader.h"
 
 int RunInfo(int argc, char** argv)
 {

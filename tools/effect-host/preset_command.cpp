@@ -2,9 +2,9 @@
 // stores, as a host saves a user's preset.
 #include <cstdio>
 
-#include "commands.h"
-#include "preset_xml.h"
-#include "settings_record.h"
+#include "tools/effect-host/commands.h"
+#include "tools/shared/preset_xml.h"
+#include "tools/shared/settings_record.h"
 
 int RunPreset(int argc, char** argv)
 {

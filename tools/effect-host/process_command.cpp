@@ -4,11 +4,11 @@
 #include <map>
 #include <vector>
 
-#include "commands.h"
-#include "file_patterns.h"
-#include "parallel_jobs.h"
-#include "process_file.h"
-#include "settings_record.h"
+#include "tools/effect-host/commands.h"
+#include "tools/effect-host/file_patterns.h"
+#include "tools/effect-host/parallel_jobs.h"
+#include "tools/effect-host/process_file.h"
+#include "tools/shared/settings_record.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "process_file.h"
+#include "tools/effect-host/process_file.h"
 
 #include <algorithm>
 #include <memory>

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "plugin.h"
-#include "wav_file.h"
+#include "tools/shared/plugin_loader.h"
+#include "tools/wav/wav_file.h"
 
 struct ProcessRequest {
     std::string input;

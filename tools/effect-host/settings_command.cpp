@@ -5,11 +5,11 @@
 #include <cstdio>
 #include <stdexcept>
 
-#include "commands.h"
+#include "tools/effect-host/commands.h"
 #include "platform/gdi.h"
-#include "png_file.h"
-#include "preset_xml.h"
-#include "settings_record.h"
+#include "tools/effect-host/png_file.h"
+#include "tools/shared/preset_xml.h"
+#include "tools/shared/settings_record.h"
 
 namespace {
 const char kFrameClass[] = "EffectHostSettingsFrame";

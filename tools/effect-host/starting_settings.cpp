@@ -1,8 +1,8 @@
-#include "starting_settings.h"
+#include "tools/effect-host/starting_settings.h"
 
 #include <cstdio>
 
-#include "preset_xml.h"
+#include "tools/shared/preset_xml.h"
 
 const std::vector<std::string> kSettingsOptions = {"cutoff",     "bandwidth",  "level",  "preset-xml",
                                                    "preset-ini", "preset-reg", "section"};

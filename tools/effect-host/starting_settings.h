@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "options.h"
-#include "settings_record.h"
+#include "tools/shared/options.h"
+#include "tools/shared/settings_record.h"
 
 // The settings a command starts from: the plug-in's defaults (Initialize with no store), or the
 // record made from a preset: --preset-xml FILE (InitializeXml), --preset-ini FILE --section NAME

@@ -1,4 +1,4 @@
-#include "preset_xml.h"
+#include "tools/shared/preset_xml.h"
 
 #include <cstdio>
 #include <string>
@@ -6,7 +6,7 @@
 #include "platform/com.h"
 #include "xml/file_size_limit.h"
 #include "xml/xml_node.h"
-#include "xml_writer.h"
+#include "tools/shared/xml_writer.h"
 
 namespace {
 // The tree of a preset file; one over the size limit is refused unread.

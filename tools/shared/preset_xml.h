@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "settings_record.h"
+#include "tools/shared/settings_record.h"
 
 // Throws HostError when the file cannot be read or is not well-formed XML.
 SettingsRecord LoadPresetXml(const Plugin& plugin, const std::string& path);

@@ -1,4 +1,4 @@
-#include "settings_record.h"
+#include "tools/shared/settings_record.h"
 
 #include <utility>
 

@@ -1,7 +1,7 @@
 // A settings record owned by the plug-in, released through its Free export.
 #pragma once
 
-#include "plugin.h"
+#include "tools/shared/plugin_loader.h"
 
 class SettingsRecord {
 public:

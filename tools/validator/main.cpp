@@ -8,9 +8,10 @@
 
 #include <objbase.h>
 
-#include "options.h"
-#include "torture.h"
-#include "torture_support.h"
+#include "tools/shared/options.h"
+#include "tools/validator/campaign.h"
+#include "tools/validator/resource_counts.h"
+#include "tools/validator/scratch_space.h"
 
 namespace {
 const char kUsage[] = "validator [PLUGIN.dll] [--seed N] [--seeds K] [--quick] [--only GROUP]";

@@ -1,4 +1,4 @@
-// Torture checks of the settings window: many windows created and destroyed, records at the
+// Checks of the settings window: many windows created and destroyed, records at the
 // edges, a null record, random user input, and a window open on one record while another
 // thread streams through copies of it.
 #include <windows.h>
@@ -10,9 +10,10 @@
 #include <cstring>
 
 #include "res/resource_ids.h"
-#include "torture.h"
-#include "torture_support.h"
-#include "worker_thread.h"
+#include "tools/shared/worker_thread.h"
+#include "tools/validator/campaign.h"
+#include "tools/validator/guarded_stream.h"
+#include "tools/validator/resource_counts.h"
 
 namespace {
 constexpr int kLevelSlider = IDC_LEVEL_SLIDER, kCentreSlider = IDC_CENTRE_SLIDER;

@@ -7,7 +7,7 @@
 #include <random>
 #include <string>
 
-#include "plugin.h"
+#include "tools/shared/plugin_loader.h"
 
 class Campaign {
 public:

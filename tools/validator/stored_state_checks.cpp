@@ -1,4 +1,4 @@
-// Torture checks of stored state: random settings through the registry, INI files and XML
+// Checks of stored state: random settings through the registry, INI files and XML
 // nodes and from store to store, second saves, a host that switched the C locale to a comma
 // decimal point, and malformed stored values.
 #include <windows.h>
@@ -11,8 +11,9 @@
 #include <map>
 
 #include "res/resource_ids.h"
-#include "torture.h"
-#include "torture_support.h"
+#include "tools/validator/campaign.h"
+#include "tools/validator/resource_counts.h"
+#include "tools/validator/scratch_space.h"
 #include "xml/xml_node.h"
 
 namespace {

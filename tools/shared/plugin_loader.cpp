@@ -1,4 +1,4 @@
-#include "plugin.h"
+#include "tools/shared/plugin_loader.h"
 
 std::string ProgramPath()
 {

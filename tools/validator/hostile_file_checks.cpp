@@ -1,4 +1,4 @@
-// Torture checks of hostile files: Language.xml variants read at start-up and preset files read
+// Checks of hostile files: Language.xml variants read at start-up and preset files read
 // with the library's XML loader. Each load runs in a process of its own (this program again,
 // with --probe), so that a load that hangs or eats memory is measured and ended from outside.
 #include <windows.h>
@@ -9,10 +9,11 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "options.h"
-#include "preset_xml.h"
-#include "torture.h"
-#include "torture_support.h"
+#include "tools/shared/options.h"
+#include "tools/shared/preset_xml.h"
+#include "tools/validator/campaign.h"
+#include "tools/validator/scratch_space.h"
+#include "tools/validator/self_run.h"
 
 namespace {
 const char kPlanted[] = "Planted.dll";
