@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "tests/support/effect_host_runner.h"
-#include "tests/support/plugin_library.h"
+#include "tools/shared/plugin_library.h"
 #include "tools/shared/child_process.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <random>
 #include <vector>
 
-#include "tests/support/plugin_library.h"
+#include "tools/shared/plugin_library.h"
 #include "tests/support/reference_filter.h"
 
 namespace {

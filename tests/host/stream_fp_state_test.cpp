@@ -13,7 +13,7 @@
 
 #include "dsp/band_reject_node.h"
 #include "dsp/fp_state.h"
-#include "tests/support/plugin_library.h"
+#include "tools/shared/plugin_library.h"
 #include "tests/support/reference_filter.h"
 #include "xml/xml_node.h"
 
@@ -238,17 +238,12 @@ TEST_P(FpStateThroughExports, CoefficientsAndSamplesAreThoseOfTheUsualStateWhate
 
 TEST_P(FpStateThroughExports, SettingsExportsAndTheSettingsWindowKeepTheHostsState)
 {
-    using InitializeFunction = decltype(&::Initialize);
-    using SavePresetFunction = decltype(&::SavePreset);
-    using InitializeXmlFunction = decltype(&::InitializeXml);
-    using SavePresetXmlFunction = decltype(&::SavePresetXml);
-    using CreateWindowFunction = decltype(&::CreateSettingsWindow);
-    const auto initialize = ExportAs<InitializeFunction>(plugin, "Initialize");
-    const auto loadPreset = ExportAs<InitializeFunction>(plugin, "LoadPreset");
-    const auto savePreset = ExportAs<SavePresetFunction>(plugin, "SavePreset");
-    const auto initializeXml = ExportAs<InitializeXmlFunction>(plugin, "InitializeXml");
-    const auto savePresetXml = ExportAs<SavePresetXmlFunction>(plugin, "SavePresetXml");
-    const auto createWindow = ExportAs<CreateWindowFunction>(plugin, "CreateSettingsWindow");
+    const auto initialize = plugin.Initialize;
+    const auto loadPreset = plugin.LoadPreset;
+    const auto savePreset = plugin.SavePreset;
+    const auto initializeXml = plugin.InitializeXml;
+    const auto savePresetXml = plugin.SavePresetXml;
+    const auto createWindow = plugin.CreateSettingsWindow;
     ASSERT_TRUE(initialize && loadPreset && savePreset && initializeXml && savePresetXml && createWindow);
 
     char path[MAX_PATH];

@@ -4,7 +4,7 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "tests/support/plugin_library.h"
+#include "tools/shared/plugin_library.h"
 #include "tools/shared/child_process.h"
 
 std::string EffectHostPath() { return ProgramFolder() + "effect-host.exe"; }

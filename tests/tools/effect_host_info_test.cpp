@@ -5,7 +5,7 @@
 #include <string>
 
 #include "tests/support/effect_host_runner.h"
-#include "tests/support/plugin_library.h"
+#include "tools/shared/plugin_library.h"
 #include "tests/support/scratch_folder_test.h"
 #include "xml/file_size_limit.h"
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "tests/support/effect_host_runner.h"
-#include "tests/support/plugin_library.h"
+#include "tools/shared/plugin_library.h"
 #include "tests/support/reference_filter.h"
 #include "tests/support/scratch_folder_test.h"
 #include "tests/support/wav_builder.h"

@@ -10,7 +10,7 @@
 
 #include "res/resource_ids.h"
 #include "tests/support/effect_host_runner.h"
-#include "tests/support/plugin_library.h"
+#include "tools/shared/plugin_library.h"
 
 namespace {
 size_t Count(const std::string& text, const std::string& part)

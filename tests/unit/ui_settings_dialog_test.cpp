@@ -14,7 +14,7 @@
 #include "platform/number_text.h"
 #include "platform/resource_chain.h"
 #include "platform/this_module.h"
-#include "tests/support/comma_locale.h"
+#include "tools/shared/host_state_scopes.h"
 #include "ui/settings_dialog.h"
 
 namespace {

@@ -30,10 +30,10 @@ private:
     int shown_ = 0;
 };
 
-SettingsRecord StreamRecord(const Plugin& plugin, const SettingsRecord& settings)
+SettingsRecord StreamRecord(const PluginLibrary& plugin, const SettingsRecord& settings)
 {
     EffectSettings* stream = nullptr;
-    if (!PLUGIN_EXPORT(plugin, CopySettings)(&stream, settings.Get()) || !stream)
+    if (!plugin.CopySettings(&stream, settings.Get()) || !stream)
         throw HostError("the plug-in could not allocate a stream record");
     return SettingsRecord(plugin, stream);
 }
@@ -69,7 +69,7 @@ std::string OutputName(const std::string& folder, const std::string& input, bool
     return folder + (last == '\\' || last == '/' ? "" : "\\") + name;
 }
 
-int RunBatch(const Plugin& plugin, const SettingsRecord& settings, const std::vector<ProcessRequest>& requests,
+int RunBatch(const PluginLibrary& plugin, const SettingsRecord& settings, const std::vector<ProcessRequest>& requests,
              unsigned jobs)
 {
     std::map<std::string, std::string> outputs;
@@ -129,7 +129,7 @@ int RunProcess(int argc, char** argv)
     if (jobs == 0 || jobs > kMaxWorkers)
         throw UsageError("--jobs takes a number from 1 to " + std::to_string(kMaxWorkers));
 
-    Plugin plugin;
+    PluginLibrary plugin;
     SettingsRecord settings = StartingSettings(plugin, options);
     ProcessRequest request;
     request.sameFormat = options.Has("same-format");

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "platform/replacement_file.h"
-#include "tools/shared/plugin_loader.h"
+#include "tools/shared/plugin_library.h"
 #include "xml/xml_node.h"
 
 namespace {

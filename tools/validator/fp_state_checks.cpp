@@ -6,51 +6,55 @@
 
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "res/resource_ids.h"
+#include "tools/shared/host_state_scopes.h"
+#include "tools/shared/settings_record.h"
 #include "tools/validator/campaign.h"
 #include "tools/validator/guarded_stream.h"
 #include "tools/validator/resource_counts.h"
 #include "tools/validator/scratch_space.h"
+#include "tools/validator/validator_frame.h"
 #include "xml/xml_node.h"
 
 namespace {
 // The settings exports through every store, with unchanged() asked after each call. False also
 // when an export made no record, so that no call can be skipped unnoticed.
-bool SettingsExportsKeep(const Plugin& plugin, const std::function<bool()>& unchanged)
+bool SettingsExportsKeep(const PluginLibrary& plugin, const std::function<bool()>& unchanged)
 {
     const std::string ini = ScratchFolder("fp-state") + "settings.ini";
     const ScratchKey scratch("FpState");
     const std::string& key = scratch.Path();
-    const auto free = PLUGIN_EXPORT(plugin, Free);
+    const auto free = plugin.Free;
     bool same = true, made = true;
     auto after = [&](bool result) {
         same = unchanged() && same;
         made = made && result;
     };
     EffectInfo info{sizeof info, 0, nullptr, nullptr, 0, 0};
-    PLUGIN_EXPORT(plugin, PlugInInfo)(&info);
+    plugin.PlugInInfo(&info);
     after(true);
     EffectSettings* record = nullptr;
-    PLUGIN_EXPORT(plugin, Initialize)(ini.c_str(), "Band", nullptr, &record);
+    plugin.Initialize(ini.c_str(), "Band", nullptr, &record);
     after(record != nullptr);
     if (!record)
         return false;
     record->dryOut = 0.3;
     record->cutOffFreq = 2500;
-    after(PLUGIN_EXPORT(plugin, SavePreset)(ini.c_str(), "Band", nullptr, record) == 1);
-    after(PLUGIN_EXPORT(plugin, SavePreset)(nullptr, key.c_str(), HKEY_CURRENT_USER, record) == 1);
+    after(plugin.SavePreset(ini.c_str(), "Band", nullptr, record) == 1);
+    after(plugin.SavePreset(nullptr, key.c_str(), HKEY_CURRENT_USER, record) == 1);
     XmlTree node(new XmlNode);
-    after(PLUGIN_EXPORT(plugin, SavePresetXml)(node.get(), record) == 1);
+    after(plugin.SavePresetXml(node.get(), record) == 1);
     EffectSettings* loaded[4] = {};
-    PLUGIN_EXPORT(plugin, LoadPreset)(ini.c_str(), "Band", nullptr, &loaded[0]);
+    plugin.LoadPreset(ini.c_str(), "Band", nullptr, &loaded[0]);
     after(loaded[0] && loaded[0]->cutOffFreq == 2500);
-    PLUGIN_EXPORT(plugin, LoadPreset)(nullptr, key.c_str(), HKEY_CURRENT_USER, &loaded[1]);
+    plugin.LoadPreset(nullptr, key.c_str(), HKEY_CURRENT_USER, &loaded[1]);
     after(loaded[1] && loaded[1]->cutOffFreq == 2500);
-    PLUGIN_EXPORT(plugin, InitializeXml)(node.get(), &loaded[2]);
+    plugin.InitializeXml(node.get(), &loaded[2]);
     after(loaded[2] && loaded[2]->cutOffFreq == 2500);
-    PLUGIN_EXPORT(plugin, CopySettings)(&loaded[3], record);
+    plugin.CopySettings(&loaded[3], record);
     after(loaded[3] != nullptr);
     for (EffectSettings* each : loaded) {
         free(each);
@@ -64,18 +68,14 @@ bool SettingsExportsKeep(const Plugin& plugin, const std::function<bool()>& unch
 // A settings window created, painted, edited and destroyed: its response graph runs the
 // filter's own code, which sets flush-to-zero while it works. False also when the window did
 // not take the edit.
-bool SettingsWindowKeeps(const Plugin& plugin, const std::function<bool()>& unchanged)
+bool SettingsWindowKeeps(const PluginLibrary& plugin, const std::function<bool()>& unchanged)
 {
-    const HWND parent = CreateWindowExA(0, "Static", "validator", WS_POPUP | WS_BORDER, 0, 0, 720, 300,
-                                        nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-    if (!parent)
-        throw HostError("cannot create the host window");
-    ShowWindow(parent, SW_SHOWNOACTIVATE);
+    auto frame = std::make_unique<ValidatorFrame>();
     EffectSettings start{0.5, 0.5, 1000, 400, nullptr, nullptr, nullptr, 0};
-    EffectSettings* record = nullptr;
-    PLUGIN_EXPORT(plugin, CopySettings)(&record, &start);
+    SettingsRecord record(plugin);
+    plugin.CopySettings(record.Receive(), &start);
     bool same = unchanged();
-    const HWND window = PLUGIN_EXPORT(plugin, CreateSettingsWindow)(parent, record);
+    const HWND window = plugin.CreateSettingsWindow(frame->Handle(), record.Get());
     same = unchanged() && same;
     bool committed = false;
     if (window) {
@@ -94,9 +94,8 @@ bool SettingsWindowKeeps(const Plugin& plugin, const std::function<bool()>& unch
         DestroyWindow(window);
         same = unchanged() && same;
     }
-    DestroyWindow(parent);
-    PumpMessages();
-    PLUGIN_EXPORT(plugin, Free)(record);
+    frame.reset();
+    record.Reset();
     same = unchanged() && same;
     return same && committed;
 }
@@ -116,8 +115,7 @@ void CheckFloatingPointState(Campaign& campaign)
         {"round toward zero", _PC_53 | _RC_CHOP, 0x7F80},
     };
     for (const HostState& state : states) {
-        _control87(state.x87, _MCW_PC | _MCW_RC);
-        _mm_setcsr(state.mxcsr);
+        const FpControlScope hostState(state.x87, state.mxcsr);
         const unsigned x87Before = _control87(0, 0);
         const unsigned mxcsrBefore = _mm_getcsr() & ~0x3Fu;
         // Each part of the check keeps its first change for the report.
@@ -142,15 +140,13 @@ void CheckFloatingPointState(Campaign& campaign)
             sameAfter = sameAfter && unchanged(streamChange);
             stream.Process(4096);
             sameAfter = sameAfter && unchanged(streamChange);
-            PLUGIN_EXPORT(campaign.Library(), CloseStream)(stream.Record());
+            campaign.Library().CloseStream(stream.Record());
             sameAfter = sameAfter && unchanged(streamChange);
         }
         sameAfter = sameAfter && unchanged(streamChange);
         std::string settingsChange, windowChange;
         const bool settingsSame = SettingsExportsKeep(campaign.Library(), [&] { return unchanged(settingsChange); });
         const bool windowSame = SettingsWindowKeeps(campaign.Library(), [&] { return unchanged(windowChange); });
-        _control87(_PC_53 | _RC_NEAR, _MCW_PC | _MCW_RC);
-        _mm_setcsr(0x1F80);
         campaign.Check(std::string("floating-point state: unchanged after every stream export, ") + state.name, sameAfter,
                        streamChange);
         campaign.Check(std::string("floating-point state: the host's inside its callback, ") + state.name, sameInside);

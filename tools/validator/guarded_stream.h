@@ -3,12 +3,14 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <random>
 #include <string>
 #include <vector>
 
-#include "tools/shared/plugin_loader.h"
+#include "tools/shared/plugin_library.h"
+#include "tools/shared/settings_record.h"
 
 struct StreamSettings {
     double level = 1.000015259254738;
@@ -25,16 +27,21 @@ struct SampleSource {
     std::function<void()> inside;
     size_t calls = 0;
 
+    // What deliver or inside threw, caught in Supply: nothing unwinds through the plug-in's
+    // frames. From then on Supply delivers nothing.
+    std::exception_ptr failure;
+
     static uint32_t __cdecl Supply(uint32_t context, SampleBlock* block);
+    // Throws again what Supply caught.
+    void ThrowIfFailed();
 };
 
 class GuardedStream {
 public:
     static constexpr int kGuard = 16;
 
-    GuardedStream(const Plugin& plugin, const StreamSettings& settings, uint32_t sampleRate, uint16_t channels,
+    GuardedStream(const PluginLibrary& plugin, const StreamSettings& settings, uint32_t sampleRate, uint16_t channels,
                   size_t capacity);
-    ~GuardedStream();
     GuardedStream(const GuardedStream&) = delete;
     GuardedStream& operator=(const GuardedStream&) = delete;
 
@@ -45,11 +52,11 @@ public:
     const float* Output(uint16_t channel) const { return &buffers_[channel][kGuard]; }
     bool CanariesIntact() const;
     bool OutputFinite(int32_t count) const;
-    EffectSettings* Record() const { return record_; }
+    EffectSettings* Record() const { return record_.Get(); }
 
 private:
-    const Plugin& plugin_;
-    EffectSettings* record_ = nullptr;
+    const PluginLibrary& plugin_;
+    SettingsRecord record_;
     SampleSource source_;
     std::vector<std::vector<float>> buffers_;
     std::vector<float*> pointers_;
@@ -58,5 +65,5 @@ private:
 
 std::vector<std::vector<float>> Noise(std::mt19937& random, uint16_t channels, size_t length);
 // The output of a whole signal run through one stream in host blocks of at most 16384 samples.
-std::vector<std::vector<float>> ProcessWhole(const Plugin& plugin, const StreamSettings& settings, uint32_t sampleRate,
+std::vector<std::vector<float>> ProcessWhole(const PluginLibrary& plugin, const StreamSettings& settings, uint32_t sampleRate,
                                              const std::vector<std::vector<float>>& signal);

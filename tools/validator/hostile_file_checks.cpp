@@ -168,7 +168,7 @@ std::string Value(const ChildRun& run, const char* name)
 // A library whose code leaves a trace when anything runs it: the start-up tests' fixture when it
 // was built beside this program, otherwise a copy of the plug-in itself (then only the module
 // list tells whether it was loaded as code).
-std::string PlantedLibrarySource(const Plugin& plugin)
+std::string PlantedLibrarySource(const PluginLibrary& plugin)
 {
     const std::string trace = ProgramFolder() + "trace_language_fixture.dll";
     return GetFileAttributesA(trace.c_str()) != INVALID_FILE_ATTRIBUTES ? trace : plugin.Path();
@@ -233,7 +233,7 @@ void CheckLanguageFiles(Campaign& campaign)
     for (const Document& document : documents) {
         const std::string folder = FolderFor("language", document.name);
         Place(folder, "Language.xml", document);
-        CopyFileA(planted.c_str(), (folder + kPlanted).c_str(), FALSE);
+        CopyWholeFile(planted, folder + kPlanted);
         const ChildRun run = RunProbe(campaign, "startup", folder);
         const std::string prefix = "hostile files: Language.xml " + document.name;
         campaign.Check(prefix + " loads in bounded time and memory", WithinBounds(run, baseline, 0),
@@ -254,8 +254,8 @@ void CheckLanguageFiles(Campaign& campaign)
     for (const Document& document : named) {
         const std::string folder = FolderFor("language", document.name);
         Place(folder, "Language.xml", document);
-        CreateDirectoryA((folder + "sub").c_str(), nullptr);
-        CopyFileA(planted.c_str(), (folder + kPlanted).c_str(), FALSE);
+        MakeFolder(folder + "sub");
+        CopyWholeFile(planted, folder + kPlanted);
         const ChildRun run = RunProbe(campaign, "startup", folder);
         const std::string prefix = "hostile files: Language.xml " + document.name;
         const bool switched = !traceable || Value(run, "caption") == kPlantedCaption;
@@ -310,12 +310,12 @@ double PeakMemoryMegabytes()
 int ProbeStartup(const std::string& pluginPath)
 {
     const DWORD start = GetTickCount();
-    Plugin plugin(pluginPath);
+    PluginLibrary plugin(pluginPath);
     std::printf("load-ms=%lu\nloaded=1\n", static_cast<unsigned long>(GetTickCount() - start));
     EffectSettings record{1.0, 1.0, 1000, 400, nullptr, nullptr, nullptr, 0};
     const HWND parent = CreateWindowExA(0, "Static", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                                         GetModuleHandleA(nullptr), nullptr);
-    const HWND window = PLUGIN_EXPORT(plugin, CreateSettingsWindow)(parent, &record);
+    const HWND window = plugin.CreateSettingsWindow(parent, &record);
     char caption[256] = "";
     if (window)
         GetWindowTextA(window, caption, sizeof caption);
@@ -329,7 +329,7 @@ int ProbeStartup(const std::string& pluginPath)
 
 int ProbePreset(const std::string& pluginPath, const std::string& file)
 {
-    Plugin plugin(pluginPath);
+    PluginLibrary plugin(pluginPath);
     try {
         const SettingsRecord record = LoadPresetXml(plugin, file);
         std::printf("centre=%u\n", record->cutOffFreq);

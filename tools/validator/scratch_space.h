@@ -2,9 +2,11 @@
 // whole files written and read back.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 
-// A fresh empty folder for one check, with a trailing backslash, in this process's folder under
+// A fresh empty folder for one check (HostError when it cannot be made), with a trailing backslash, in this process's folder under
 // the system's temporary folder; RemoveScratchFolders deletes them all.
 std::string ScratchFolder(const std::string& name);
 void RemoveScratchFolders();
@@ -21,5 +23,12 @@ public:
 private:
     std::string path_;
 };
+
+// What the checks plant. Each throws HostError unless what it meant to write is there, read
+// back, so that no check passes against a file or value that was never written.
 void WriteBytes(const std::string& path, const std::string& bytes);
+void CopyWholeFile(const std::string& from, const std::string& to);
+void MakeFolder(const std::string& folder);
+void WriteRegistryValue(const std::string& key, const char* name, DWORD type, const std::string& bytes);
+
 std::string ReadBytes(const std::string& path);

@@ -1,7 +1,7 @@
 #include "tools/validator/self_run.h"
 
 #include "tools/shared/child_process.h"
-#include "tools/shared/plugin_loader.h"
+#include "tools/shared/plugin_library.h"
 #include "tools/validator/scratch_space.h"
 
 ChildRun RunSelf(const std::string& arguments, const std::string& folder, DWORD timeLimitMs)

@@ -303,13 +303,13 @@ void CheckExtremeSettings(Campaign& campaign)
 
 void CheckLifecycle(Campaign& campaign)
 {
-    const Plugin& plugin = campaign.Library();
-    const auto copySettings = PLUGIN_EXPORT(plugin, CopySettings);
-    const auto setCallBack = PLUGIN_EXPORT(plugin, SetStreamCallBack);
-    const auto openStream = PLUGIN_EXPORT(plugin, OpenStream);
-    const auto processStream = PLUGIN_EXPORT(plugin, ProcessStream);
-    const auto closeStream = PLUGIN_EXPORT(plugin, CloseStream);
-    const auto free = PLUGIN_EXPORT(plugin, Free);
+    const PluginLibrary& plugin = campaign.Library();
+    const auto copySettings = plugin.CopySettings;
+    const auto setCallBack = plugin.SetStreamCallBack;
+    const auto openStream = plugin.OpenStream;
+    const auto processStream = plugin.ProcessStream;
+    const auto closeStream = plugin.CloseStream;
+    const auto free = plugin.Free;
     WAVEFORMATEX format{WAVE_FORMAT_IEEE_FLOAT, 2, 44100, 44100 * 8, 8, 32, 0};
     EffectSettings host{1.0, 1.0, 1000, 400, nullptr, nullptr, nullptr, 0};
 
