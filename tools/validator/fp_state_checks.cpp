@@ -27,7 +27,6 @@ bool SettingsExportsKeep(const PluginLibrary& plugin, const std::function<bool()
     const std::string ini = ScratchFolder("fp-state") + "settings.ini";
     const ScratchKey scratch("FpState");
     const std::string& key = scratch.Path();
-    const auto free = plugin.Free;
     bool same = true, made = true;
     auto after = [&](bool result) {
         same = unchanged() && same;
@@ -57,10 +56,10 @@ bool SettingsExportsKeep(const PluginLibrary& plugin, const std::function<bool()
     plugin.CopySettings(&loaded[3], record);
     after(loaded[3] != nullptr);
     for (EffectSettings* each : loaded) {
-        free(each);
+        plugin.Free(each);
         after(true);
     }
-    free(record);
+    plugin.Free(record);
     after(true);
     return same && made;
 }

@@ -304,12 +304,6 @@ void CheckExtremeSettings(Campaign& campaign)
 void CheckLifecycle(Campaign& campaign)
 {
     const PluginLibrary& plugin = campaign.Library();
-    const auto copySettings = plugin.CopySettings;
-    const auto setCallBack = plugin.SetStreamCallBack;
-    const auto openStream = plugin.OpenStream;
-    const auto processStream = plugin.ProcessStream;
-    const auto closeStream = plugin.CloseStream;
-    const auto free = plugin.Free;
     WAVEFORMATEX format{WAVE_FORMAT_IEEE_FLOAT, 2, 44100, 44100 * 8, 8, 32, 0};
     EffectSettings host{1.0, 1.0, 1000, 400, nullptr, nullptr, nullptr, 0};
 
@@ -321,27 +315,27 @@ void CheckLifecycle(Campaign& campaign)
     const auto context = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&source));
 
     EffectSettings* record = nullptr;
-    copySettings(&record, &host);
+    plugin.CopySettings(&record, &host);
     campaign.Check("lifecycle: process before any callback returns 0",
-                   processStream(&block, record) == 0 && block.processedCount == 777 && left[0] == 0.5f);
-    setCallBack(SampleSource::Supply, context, record);
+                   plugin.ProcessStream(&block, record) == 0 && block.processedCount == 777 && left[0] == 0.5f);
+    plugin.SetStreamCallBack(SampleSource::Supply, context, record);
     campaign.Check("lifecycle: process before open returns 0 and touches nothing",
-                   processStream(&block, record) == 0 && block.processedCount == 777 && left[0] == 0.5f &&
+                   plugin.ProcessStream(&block, record) == 0 && block.processedCount == 777 && left[0] == 0.5f &&
                        source.calls == 0);
-    openStream(record, &format);
-    openStream(record, &format);
-    campaign.Check("lifecycle: open twice leaves one working stream", record->headNode && processStream(&block, record) == 4096);
-    campaign.Check("lifecycle: close twice returns 1 both times", closeStream(record) == 1 && closeStream(record) == 1);
-    campaign.Check("lifecycle: process after close returns 0", processStream(&block, record) == 0);
-    openStream(record, &format);
-    free(record);
+    plugin.OpenStream(record, &format);
+    plugin.OpenStream(record, &format);
+    campaign.Check("lifecycle: open twice leaves one working stream", record->headNode && plugin.ProcessStream(&block, record) == 4096);
+    campaign.Check("lifecycle: close twice returns 1 both times", plugin.CloseStream(record) == 1 && plugin.CloseStream(record) == 1);
+    campaign.Check("lifecycle: process after close returns 0", plugin.ProcessStream(&block, record) == 0);
+    plugin.OpenStream(record, &format);
+    plugin.Free(record);
 
     // A fresh record of the host's settings with a stream open on it.
     auto openRecord = [&](const WAVEFORMATEX& streamFormat) {
         EffectSettings* stream = nullptr;
-        copySettings(&stream, &host);
-        setCallBack(SampleSource::Supply, context, stream);
-        openStream(stream, &streamFormat);
+        plugin.CopySettings(&stream, &host);
+        plugin.SetStreamCallBack(SampleSource::Supply, context, stream);
+        plugin.OpenStream(stream, &streamFormat);
         return stream;
     };
     // Free must release an open stream's chain and filter history along with the record.
@@ -354,9 +348,9 @@ void CheckLifecycle(Campaign& campaign)
             EffectSettings* stream = openRecord(wide);
             if (i % 2 == 0) {
                 source.position = 0;
-                processStream(&block, stream);
+                plugin.ProcessStream(&block, stream);
             }
-            free(stream);
+            plugin.Free(stream);
         }
     };
     // Enough to fill the allocator's caches first, among them the 1024 frees that Wine's heap
@@ -367,12 +361,12 @@ void CheckLifecycle(Campaign& campaign)
         for (int i = 0; i < count; ++i) {
             EffectSettings* stream = openRecord(format);
             if (i % 3 == 0)
-                openStream(stream, &format);
+                plugin.OpenStream(stream, &format);
             source.position = 0;
-            processStream(&block, stream);
+            plugin.ProcessStream(&block, stream);
             if (i % 2 == 0)
-                closeStream(stream);
-            free(stream);
+                plugin.CloseStream(stream);
+            plugin.Free(stream);
         }
     };
     campaign.CheckNoGrowth("lifecycle: 1000 open/process/close cycles leave no growth", 50, 1000, cycle);
