@@ -14,6 +14,7 @@
 #include "tools/validator/campaign.h"
 #include "tools/validator/scratch_space.h"
 #include "tools/validator/self_run.h"
+#include "tools/validator/validator_frame.h"
 
 namespace {
 const char kPlanted[] = "Planted.dll";
@@ -313,13 +314,12 @@ int ProbeStartup(const std::string& pluginPath)
     PluginLibrary plugin(pluginPath);
     std::printf("load-ms=%lu\nloaded=1\n", static_cast<unsigned long>(GetTickCount() - start));
     EffectSettings record{1.0, 1.0, 1000, 400, nullptr, nullptr, nullptr, 0};
-    const HWND parent = CreateWindowExA(0, "Static", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                        GetModuleHandleA(nullptr), nullptr);
-    const HWND window = plugin.CreateSettingsWindow(parent, &record);
     char caption[256] = "";
-    if (window)
-        GetWindowTextA(window, caption, sizeof caption);
-    DestroyWindow(parent);
+    {
+        const HostFrame parent(kHiddenParent);
+        if (const HWND window = plugin.CreateSettingsWindow(parent.Handle(), &record))
+            GetWindowTextA(window, caption, sizeof caption);
+    }
     char trace[16] = "";
     GetEnvironmentVariableA(kTraceVariable, trace, sizeof trace);
     std::printf("caption=%s\nplanted-as-code=%d\ntrace=%s\npeak-memory-mb=%.1f\n", caption,

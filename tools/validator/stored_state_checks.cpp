@@ -15,6 +15,7 @@
 #include "tools/validator/campaign.h"
 #include "tools/validator/resource_counts.h"
 #include "tools/validator/scratch_space.h"
+#include "tools/validator/validator_frame.h"
 #include "xml/xml_node.h"
 
 namespace {
@@ -225,13 +226,12 @@ void CheckRoundTrips(Campaign& campaign, const Stores& stores)
 std::string LevelLabel(const PluginLibrary& plugin, double level)
 {
     EffectSettings record = RecordOf(level, level, 1000, 400);
-    const HWND parent = CreateWindowExA(0, "Static", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                        GetModuleHandleA(nullptr), nullptr);
-    const HWND window = plugin.CreateSettingsWindow(parent, &record);
     char text[64] = "(no window)";
-    if (window)
-        GetDlgItemTextA(window, IDC_LEVEL_LABEL, text, sizeof text);
-    DestroyWindow(parent);
+    {
+        const HostFrame parent(kHiddenParent);
+        if (const HWND window = plugin.CreateSettingsWindow(parent.Handle(), &record))
+            GetDlgItemTextA(window, IDC_LEVEL_LABEL, text, sizeof text);
+    }
     PumpMessages();
     return text;
 }

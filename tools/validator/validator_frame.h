@@ -1,9 +1,12 @@
-// The validator's host frame: shown without taking the focus, and what its end posts delivered
-// before the next check counts windows.
+// The validator's host frames. ValidatorFrame is shown without taking the focus, and what its
+// end posts is delivered before the next check counts windows.
 #pragma once
 
 #include "tools/shared/host_frame.h"
 #include "tools/validator/resource_counts.h"
+
+// A parent for a settings window that is read, never shown.
+constexpr HostFrameLook kHiddenParent{"ValidatorHiddenParent", "", WS_POPUP, 0, 0, 10, 10};
 
 class ValidatorFrame : public HostFrame {
 public:
