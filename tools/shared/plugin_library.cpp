@@ -41,3 +41,5 @@ PluginLibrary::PluginLibrary(const std::string& path)
       REQUIRE_EXPORT(CreateSettingsWindow)
 {
 }
+
+#undef REQUIRE_EXPORT
