@@ -16,7 +16,9 @@ constexpr int kInlineChannels = 16;
 
 // One block as the host handed it, or one piece of it: its samples fetched through the
 // callback, the chain run over all of them whatever was delivered, the delivered count stored
-// and returned.
+// and returned. The callback is the host's code and runs under the host's floating-point
+// state: it returns before the chain's nodes open their scopes, and no scope may be opened
+// around it.
 uint32_t FetchAndProcess(SampleBlock* block, const EffectSettings& stream)
 {
     const uint32_t delivered = stream.callBack(stream.callBackContext, block);

@@ -69,6 +69,14 @@ struct FileTraits {
 };
 using FileHandle = UniqueHandle<FileTraits>;
 
+// FindFirstFile's search handle: FindClose, not CloseHandle, ends it.
+struct FindTraits {
+    using Handle = HANDLE;
+    static Handle Null() { return INVALID_HANDLE_VALUE; }
+    static void Release(Handle h) { FindClose(h); }
+};
+using FindHandle = UniqueHandle<FindTraits>;
+
 struct RegistryKeyTraits {
     using Handle = HKEY;
     static Handle Null() { return nullptr; }

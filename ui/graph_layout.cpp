@@ -44,7 +44,7 @@ GraphLayout MakeLayout(int width, int height, const GraphRange& range)
 
 RECT GraphLayout::PlotArea() const
 {
-    return RECT{kLeft, YPixel(range.yMax), (range.xMax - range.xMin) * xScale + kLeft - 1, OriginY()};
+    return RECT{kAxisLeft, YPixel(range.yMax), (range.xMax - range.xMin) * xScale + kAxisLeft - 1, OriginY()};
 }
 
 POINT GraphLayout::ToPixel(const CurvePoint& point) const
@@ -53,14 +53,14 @@ POINT GraphLayout::ToPixel(const CurvePoint& point) const
     const double y = Limited(point.y);
     const int wholeX = static_cast<int>(x);
     const int wholeY = static_cast<int>(y);
-    const double px = kLeft + static_cast<double>(wholeX - range.xMin) * xScale + (x - wholeX) * xScale;
+    const double px = kAxisLeft + static_cast<double>(wholeX - range.xMin) * xScale + (x - wholeX) * xScale;
     const double py = OriginY() - static_cast<double>(wholeY - range.yMin) * yScale - (y - wholeY) * yScale;
     return POINT{static_cast<LONG>(px), static_cast<LONG>(py)};
 }
 
 bool GraphLayout::StartsSelection(POINT at) const
 {
-    return at.y >= YPixel(range.yMax) && at.y <= OriginY() - 1 && at.x >= kLeft && at.x < XPixel(range.xMax);
+    return at.y >= YPixel(range.yMax) && at.y <= OriginY() - 1 && at.x >= kAxisLeft && at.x < XPixel(range.xMax);
 }
 
 POINT GraphLayout::LimitCorner(POINT at) const
@@ -77,10 +77,10 @@ GraphRange GraphLayout::Zoom(POINT start, POINT corner) const
         return range;
     GraphRange zoomed{};
     int i = 1;
-    while (kLeft + i * xScale < start.x)
+    while (kAxisLeft + i * xScale < start.x)
         ++i;
     zoomed.xMin = range.xMin + i - 1;
-    while (corner.x > kLeft + i * xScale)
+    while (corner.x > kAxisLeft + i * xScale)
         ++i;
     zoomed.xMax = range.xMin + i;
 

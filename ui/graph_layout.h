@@ -6,16 +6,6 @@
 
 #include "ui/response_curve.h"
 
-// Plot origin (the corner of the two axes) is at (kLeft, height - kBottom).
-constexpr int kLeft = 30;
-constexpr int kBottom = 23;
-
-// A y label is right-aligned at kYLabelRight, before the tick marks. One too wide for that box is
-// narrowed to start no further left than kYLabelLeft: one blank column from the inner frame,
-// which the window shows as its first.
-constexpr int kYLabelLeft = 3;
-constexpr int kYLabelRight = 25;
-
 struct GraphRange {
     int xMin, xMax, yMin, yMax;
 
@@ -32,14 +22,23 @@ struct GraphRange {
 GraphRange AutoRange(const ResponseCurve& curve);
 
 struct GraphLayout {
+    // Plot origin (the corner of the two axes) is at (kAxisLeft, height - kAxisBottom).
+    static constexpr int kAxisLeft = 30;
+    static constexpr int kAxisBottom = 23;
+    // A y label is right-aligned at kYLabelRight, before the tick marks. One too wide for that
+    // box is narrowed to start no further left than kYLabelLeft: one blank column from the inner
+    // frame, which the window shows as its first.
+    static constexpr int kYLabelLeft = 3;
+    static constexpr int kYLabelRight = 25;
+
     int width = 0, height = 0;
     GraphRange range{};
     int xScale = 0, yScale = 0;  // pixels per unit, integer quotients
 
     // At least one pixel per unit; otherwise only the frame and the axes can be drawn.
     bool Usable() const { return xScale > 0 && yScale > 0; }
-    int OriginY() const { return height - kBottom; }
-    int XPixel(int unit) const { return kLeft + (unit - range.xMin) * xScale; }
+    int OriginY() const { return height - kAxisBottom; }
+    int XPixel(int unit) const { return kAxisLeft + (unit - range.xMin) * xScale; }
     int YPixel(int unit) const { return OriginY() - (unit - range.yMin) * yScale; }
     // The clip rectangle of the curve (right and bottom exclusive, as GDI takes them).
     RECT PlotArea() const;

@@ -76,13 +76,13 @@ Font NarrowLabelFont(HDC dc, const LabelText& label, int natural, int room)
 bool DrawYLabel(HDC dc, int value, int y)
 {
     const LabelText label(value);
-    const RECT box{0, y - 7, kYLabelRight, y + 5};
+    const RECT box{0, y - 7, GraphLayout::kYLabelRight, y + 5};
     const int natural = TextWidth(dc, label);
-    if (natural <= kYLabelRight) {
+    if (natural <= GraphLayout::kYLabelRight) {
         DrawLabel(dc, label, box, DT_RIGHT | DT_VCENTER);
         return true;
     }
-    const Font narrow = NarrowLabelFont(dc, label, natural, kYLabelRight - kYLabelLeft);
+    const Font narrow = NarrowLabelFont(dc, label, natural, GraphLayout::kYLabelRight - GraphLayout::kYLabelLeft);
     if (!narrow)
         return false;
     SelectionGuard font(dc, narrow);
@@ -196,12 +196,12 @@ void ResponseGraph::Record(HDC dc, int w, int h)
     const Pen axisPen(CreatePen(PS_SOLID, 2, RGB(0, 0, 0)));
     {
         SelectionGuard pen(dc, axisPen);
-        Line(dc, kLeft, h - 13, kLeft, 10);
-        Line(dc, kLeft, 10, 27, 20);
-        Line(dc, kLeft, 10, 33, 20);
-        Line(dc, 20, h - kBottom, w - 27, h - kBottom);
-        Line(dc, w - 27, h - kBottom, w - 37, h - 26);
-        Line(dc, w - 27, h - kBottom, w - 37, h - 20);
+        Line(dc, GraphLayout::kAxisLeft, h - 13, GraphLayout::kAxisLeft, 10);
+        Line(dc, GraphLayout::kAxisLeft, 10, 27, 20);
+        Line(dc, GraphLayout::kAxisLeft, 10, 33, 20);
+        Line(dc, 20, h - GraphLayout::kAxisBottom, w - 27, h - GraphLayout::kAxisBottom);
+        Line(dc, w - 27, h - GraphLayout::kAxisBottom, w - 37, h - 26);
+        Line(dc, w - 27, h - GraphLayout::kAxisBottom, w - 37, h - 20);
     }
 
     SavedDCState unclipped(dc);

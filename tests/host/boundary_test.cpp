@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string>
 
-#include "support/plugin_library.h"
+#include "tools/shared/plugin_library.h"
 
 namespace {
 uint32_t __cdecl Silence(uint32_t, SampleBlock* block)
@@ -39,13 +39,13 @@ protected:
     }
 
     PluginLibrary plugin;
-    decltype(&Initialize) initialize = ExportAs<decltype(&Initialize)>(plugin, "Initialize");
-    decltype(&InitializeXml) initializeXml = ExportAs<decltype(&InitializeXml)>(plugin, "InitializeXml");
-    decltype(&LoadPreset) loadPreset = ExportAs<decltype(&LoadPreset)>(plugin, "LoadPreset");
-    decltype(&SavePreset) savePreset = ExportAs<decltype(&SavePreset)>(plugin, "SavePreset");
-    decltype(&SavePresetXml) savePresetXml = ExportAs<decltype(&SavePresetXml)>(plugin, "SavePresetXml");
+    decltype(&Initialize) initialize = plugin.Initialize;
+    decltype(&InitializeXml) initializeXml = plugin.InitializeXml;
+    decltype(&LoadPreset) loadPreset = plugin.LoadPreset;
+    decltype(&SavePreset) savePreset = plugin.SavePreset;
+    decltype(&SavePresetXml) savePresetXml = plugin.SavePresetXml;
     decltype(&CreateSettingsWindow) createWindow =
-        ExportAs<decltype(&CreateSettingsWindow)>(plugin, "CreateSettingsWindow");
+        plugin.CreateSettingsWindow;
     EffectSettings* record = nullptr;
     WAVEFORMATEX format{};
     std::string ini;

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "support/plugin_library.h"
+#include "tools/shared/plugin_library.h"
 
 namespace {
 
@@ -36,9 +36,9 @@ struct PresetExports : ::testing::Test {
     }
 
     PluginLibrary library;
-    decltype(&Initialize) initialize = ExportAs<decltype(&Initialize)>(library, "Initialize");
-    decltype(&LoadPreset) loadPreset = ExportAs<decltype(&LoadPreset)>(library, "LoadPreset");
-    decltype(&SavePreset) savePreset = ExportAs<decltype(&SavePreset)>(library, "SavePreset");
+    decltype(&Initialize) initialize = library.Initialize;
+    decltype(&LoadPreset) loadPreset = library.LoadPreset;
+    decltype(&SavePreset) savePreset = library.SavePreset;
     std::string ini;
 };
 

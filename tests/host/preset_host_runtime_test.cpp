@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "support/plugin_library.h"
+#include "tools/shared/plugin_library.h"
 
 namespace {
 
@@ -167,8 +167,8 @@ std::string Attribute(const HostNode* node, const char* name)
 
 void PlayTheHost(HostRuntime& host, PluginLibrary& library)
 {
-    const auto initializeXml = ExportAs<decltype(&InitializeXml)>(library, "InitializeXml");
-    const auto savePresetXml = ExportAs<decltype(&SavePresetXml)>(library, "SavePresetXml");
+    const auto initializeXml = library.InitializeXml;
+    const auto savePresetXml = library.SavePresetXml;
     ASSERT_TRUE(initializeXml && savePresetXml);
     {
         // A value shared with another string of the host: the library must not write through it.

@@ -13,71 +13,33 @@
 #include <vector>
 
 #include "res/resource_ids.h"
-#include "support/plugin_library.h"
+#include "tools/shared/host_frame.h"
+#include "tools/shared/plugin_library.h"
 
 namespace {
 constexpr DWORD kStoredStyle = 0x80C800C0;
 
-struct Notification {
-    HWND source;
-    bool sent;  // arrived through SendMessage rather than the queue
-};
-
-// A host's frame window: every WM_COMMAND it receives is recorded.
-class HostFrame {
+// A host's frame window, shown and in the foreground: every WM_COMMAND it receives is recorded.
+class TestFrame : public HostFrame {
 public:
-    HostFrame()
+    TestFrame() : HostFrame({"SettingsWindowTestHost", "Host", WS_OVERLAPPEDWINDOW, 0, 0, 640, 400})
     {
-        WNDCLASSA windowClass{};
-        windowClass.lpfnWndProc = &HostFrame::Procedure;
-        windowClass.hInstance = GetModuleHandleA(nullptr);
-        windowClass.lpszClassName = "SettingsWindowTestHost";
-        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        RegisterClassA(&windowClass);
-        handle = CreateWindowExA(0, windowClass.lpszClassName, "Host", WS_OVERLAPPEDWINDOW, 0, 0, 640, 400, nullptr,
-                                 nullptr, windowClass.hInstance, this);
-        ShowWindow(handle, SW_SHOW);
-        SetForegroundWindow(handle);
-    }
-    ~HostFrame()
-    {
-        if (IsWindow(handle))
-            DestroyWindow(handle);
+        ShowWindow(Handle(), SW_SHOW);
+        SetForegroundWindow(Handle());
     }
 
     // Delivers everything queued for this thread and returns the notifications seen since the
     // last call.
-    std::vector<Notification> Take()
+    std::vector<FrameNotification> Take()
     {
         MSG message;
         while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
             TranslateMessage(&message);
             DispatchMessageA(&message);
         }
-        std::vector<Notification> taken;
+        std::vector<FrameNotification> taken;
         taken.swap(notifications);
         return taken;
-    }
-
-    HWND handle = nullptr;
-    std::vector<Notification> notifications;
-    std::vector<WPARAM> otherCommands;
-
-private:
-    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-    {
-        if (message == WM_NCCREATE)
-            SetWindowLongPtrA(window, GWLP_USERDATA,
-                              reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams));
-        auto* self = reinterpret_cast<HostFrame*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-        if (self && message == WM_COMMAND) {
-            if (wParam == SETTINGS_CHANGED_WPARAM)
-                self->notifications.push_back({reinterpret_cast<HWND>(lParam), InSendMessage() != FALSE});
-            else
-                self->otherCommands.push_back(wParam);
-            return 0;
-        }
-        return DefWindowProcA(window, message, wParam, lParam);
     }
 };
 
@@ -92,7 +54,7 @@ using CreateSettingsWindowFunction = decltype(&::CreateSettingsWindow);
 
 CreateSettingsWindowFunction CreateWindowExport()
 {
-    return ExportAs<CreateSettingsWindowFunction>(Library(), "CreateSettingsWindow");
+    return Library().CreateSettingsWindow;
 }
 
 std::string Text(HWND window)
@@ -103,7 +65,7 @@ std::string Text(HWND window)
 }
 
 // Checks that every notification was posted by the settings window.
-::testing::AssertionResult AllPostedBy(const std::vector<Notification>& notifications, HWND window)
+::testing::AssertionResult AllPostedBy(const std::vector<FrameNotification>& notifications, HWND window)
 {
     for (size_t i = 0; i < notifications.size(); ++i) {
         if (notifications[i].sent)
@@ -140,7 +102,7 @@ protected:
         record->dryOut = level;
         record->cutOffFreq = centre;
         record->bandWidth = bandwidth;
-        window = CreateWindowExport()(frame.handle, record);
+        window = CreateWindowExport()(frame.Handle(), record);
         ASSERT_TRUE(window != nullptr);
         initialisation = frame.Take();
         ShowWindow(window, SW_SHOW);
@@ -170,10 +132,10 @@ protected:
         SendMessageA(control, WM_KEYUP, key, 0xC0000001);
     }
 
-    HostFrame frame;
+    TestFrame frame;
     EffectSettings* record = nullptr;
     HWND window = nullptr;
-    std::vector<Notification> initialisation;
+    std::vector<FrameNotification> initialisation;
 };
 
 // ---- the template ----
@@ -250,7 +212,7 @@ DialogTemplate ParseTemplate(const void* bytes)
 
 const DLGTEMPLATE* StoredTemplate()
 {
-    const HMODULE module = Library().module;
+    const HMODULE module = Library().Module();
     const HRSRC resource = FindResourceA(module, MAKEINTRESOURCEA(IDD_SETTINGS), MAKEINTRESOURCEA(5));
     return resource ? static_cast<const DLGTEMPLATE*>(LockResource(LoadResource(module, resource))) : nullptr;
 }
@@ -306,9 +268,9 @@ TEST_F(SettingsWindowTest, TemplateReadsAsStoredAfterCreationAndAfterAFailure)
 TEST_F(SettingsWindowTest, IsAHiddenChildOfTheHostWindow)
 {
     record->cutOffFreq = 1000;
-    window = CreateWindowExport()(frame.handle, record);
+    window = CreateWindowExport()(frame.Handle(), record);
     ASSERT_TRUE(window != nullptr);
-    EXPECT_EQ(frame.handle, GetParent(window));
+    EXPECT_EQ(frame.Handle(), GetParent(window));
     const LONG style = GetWindowLongA(window, GWL_STYLE);
     EXPECT_TRUE(style & WS_CHILD) << std::hex << style;
     EXPECT_FALSE(style & (WS_VISIBLE | WS_POPUP | WS_CAPTION)) << std::hex << style;
@@ -598,7 +560,7 @@ TEST_F(SettingsWindowTest, UnreadableEditShowsAPromptThatDoesNotBlock)
     const HWND prompt = FindPrompt(GetCurrentThreadId());
     ASSERT_TRUE(prompt != nullptr);
     EXPECT_NE(std::string::npos, PromptText(prompt).find("digits")) << PromptText(prompt);
-    EXPECT_EQ(frame.handle, GetWindow(prompt, GW_OWNER));
+    EXPECT_EQ(frame.Handle(), GetWindow(prompt, GW_OWNER));
     // The handler went on: the slider's value is back in the edit (which commits it) and the
     // end of scroll commits.
     EXPECT_EQ("1000", ItemText(IDC_CENTRE_EDIT));
@@ -635,7 +597,7 @@ TEST_F(SettingsWindowTest, PromptStandsOverTheSettingsWindowAndOnTheScreen)
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.place);
-        SetWindowPos(frame.handle, nullptr, row.x, row.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(frame.Handle(), nullptr, row.x, row.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         Replace(IDC_CENTRE_EDIT, "12a");
         SendMessageA(window, WM_VSCROLL, SB_ENDSCROLL, reinterpret_cast<LPARAM>(GetDlgItem(window, IDC_LEVEL_SLIDER)));
         const HWND prompt = FindPrompt(GetCurrentThreadId());
@@ -674,11 +636,11 @@ TEST_F(SettingsWindowTest, DestroyingTheWindowCommitsNothing)
 TEST_F(SettingsWindowTest, GoesAwayWithItsParent)
 {
     Open(1.0, 1000, 400);
-    DestroyWindow(frame.handle);
+    DestroyWindow(frame.Handle());
     EXPECT_FALSE(IsWindow(window));
     // A second window on the same record works as the first did.
-    HostFrame second;
-    window = CreateWindowExport()(second.handle, record);
+    TestFrame second;
+    window = CreateWindowExport()(second.Handle(), record);
     ASSERT_TRUE(window != nullptr);
     EXPECT_EQ(2u, second.Take().size());
     DestroyWindow(window);

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "support/effect_host_runner.h"
-#include "support/plugin_library.h"
+#include "tests/support/effect_host_runner.h"
+#include "tools/shared/plugin_library.h"
 #include "tools/shared/child_process.h"
 
 namespace {

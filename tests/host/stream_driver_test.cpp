@@ -5,8 +5,8 @@
 #include <random>
 #include <vector>
 
-#include "support/plugin_library.h"
-#include "support/reference_filter.h"
+#include "tools/shared/plugin_library.h"
+#include "tests/support/reference_filter.h"
 
 namespace {
 

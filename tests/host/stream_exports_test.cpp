@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "support/plugin_library.h"
+#include "tools/shared/plugin_library.h"
 
 namespace {
 

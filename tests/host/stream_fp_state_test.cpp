@@ -14,9 +14,9 @@
 #include "dsp/band_reject_node.h"
 #include "dsp/fp_state.h"
 #include "host/stored_level.h"
-#include "support/host_fp_states.h"
-#include "support/plugin_library.h"
-#include "support/reference_filter.h"
+#include "tests/support/host_fp_states.h"
+#include "tests/support/reference_filter.h"
+#include "tools/shared/plugin_library.h"
 #include "xml/xml_node.h"
 
 namespace {
@@ -211,40 +211,28 @@ TEST_P(FpStateThroughExports, CoefficientsAndSamplesAreThoseOfTheUsualStateWhate
 
 TEST_P(FpStateThroughExports, SettingsExportsAndTheSettingsWindowKeepTheHostsState)
 {
-    using InitializeFunction = decltype(&::Initialize);
-    using SavePresetFunction = decltype(&::SavePreset);
-    using InitializeXmlFunction = decltype(&::InitializeXml);
-    using SavePresetXmlFunction = decltype(&::SavePresetXml);
-    using CreateWindowFunction = decltype(&::CreateSettingsWindow);
-    const auto initialize = ExportAs<InitializeFunction>(plugin, "Initialize");
-    const auto loadPreset = ExportAs<InitializeFunction>(plugin, "LoadPreset");
-    const auto savePreset = ExportAs<SavePresetFunction>(plugin, "SavePreset");
-    const auto initializeXml = ExportAs<InitializeXmlFunction>(plugin, "InitializeXml");
-    const auto savePresetXml = ExportAs<SavePresetXmlFunction>(plugin, "SavePresetXml");
-    const auto createWindow = ExportAs<CreateWindowFunction>(plugin, "CreateSettingsWindow");
-    ASSERT_TRUE(initialize && loadPreset && savePreset && initializeXml && savePresetXml && createWindow);
 
     char path[MAX_PATH];
     GetFullPathNameA("fp_state.ini", MAX_PATH, path, nullptr);
     DeleteFileA(path);
     EffectSettings* record = nullptr;
-    initialize(path, "BandReject", nullptr, &record);
+    plugin.Initialize(path, "BandReject", nullptr, &record);
     EXPECT_TRUE(Unchanged("Initialize"));
     ASSERT_NE(nullptr, record);
     record->cutOffFreq = 2500;
-    savePreset(path, "BandReject", nullptr, record);
+    plugin.SavePreset(path, "BandReject", nullptr, record);
     EXPECT_TRUE(Unchanged("SavePreset"));
     EffectSettings* loaded = nullptr;
-    loadPreset(path, "BandReject", nullptr, &loaded);
+    plugin.LoadPreset(path, "BandReject", nullptr, &loaded);
     EXPECT_TRUE(Unchanged("LoadPreset"));
     ASSERT_NE(nullptr, loaded);
     EXPECT_EQ(2500u, loaded->cutOffFreq);
 
     XmlTree node(new XmlNode);
-    savePresetXml(node.get(), loaded);
+    plugin.SavePresetXml(node.get(), loaded);
     EXPECT_TRUE(Unchanged("SavePresetXml"));
     EffectSettings* fromXml = nullptr;
-    initializeXml(node.get(), &fromXml);
+    plugin.InitializeXml(node.get(), &fromXml);
     EXPECT_TRUE(Unchanged("InitializeXml"));
     ASSERT_NE(nullptr, fromXml);
     EXPECT_EQ(2500u, fromXml->cutOffFreq);
@@ -253,7 +241,7 @@ TEST_P(FpStateThroughExports, SettingsExportsAndTheSettingsWindowKeepTheHostsSta
     HWND parent = CreateWindowExA(0, "STATIC", "host", WS_OVERLAPPEDWINDOW, 0, 0, 800, 600, nullptr, nullptr,
                                   GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(nullptr, parent);
-    HWND window = createWindow(parent, loaded);
+    HWND window = plugin.CreateSettingsWindow(parent, loaded);
     EXPECT_TRUE(Unchanged("CreateSettingsWindow"));
     EXPECT_NE(nullptr, window);
     UpdateWindow(parent);

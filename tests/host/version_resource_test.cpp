@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "support/plugin_library.h"
+#include "tools/shared/plugin_library.h"
 
 namespace {
 std::vector<char> VersionInfo()

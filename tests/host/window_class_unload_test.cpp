@@ -8,7 +8,7 @@
 #include <string>
 
 #include "res/resource_ids.h"
-#include "support/plugin_library.h"
+#include "tools/shared/plugin_library.h"
 
 namespace {
 
@@ -29,8 +29,8 @@ TEST(WindowClassUnload, GraphClassGoesAwayWithTheLibraryAndComesBackOnReload)
     for (int load = 1; load <= 2; ++load) {
         SCOPED_TRACE(testing::Message() << "load " << load);
         auto library = std::make_unique<PluginLibrary>();
-        const HMODULE instance = library->module;
-        const auto create = ExportAs<decltype(&::CreateSettingsWindow)>(*library, "CreateSettingsWindow");
+        const HMODULE instance = library->Module();
+        const auto create = library->CreateSettingsWindow;
         ASSERT_TRUE(create != nullptr);
         EffectSettings defaults{};
         defaults.dryOut = defaults.volume2 = 1.0;

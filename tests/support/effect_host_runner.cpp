@@ -1,10 +1,10 @@
-#include "support/effect_host_runner.h"
+#include "tests/support/effect_host_runner.h"
 
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 
-#include "support/plugin_library.h"
+#include "tools/shared/plugin_library.h"
 #include "tools/shared/child_process.h"
 
 std::string EffectHostPath() { return ProgramFolder() + "effect-host.exe"; }

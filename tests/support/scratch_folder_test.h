@@ -6,7 +6,7 @@
 #include <fstream>
 #include <string>
 
-#include "support/effect_host_runner.h"
+#include "tests/support/effect_host_runner.h"
 
 class ScratchFolderTest : public testing::Test {
 protected:

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "support/effect_host_runner.h"
+#include "tests/support/effect_host_runner.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <string>
 
-#include "support/effect_host_runner.h"
-#include "support/plugin_library.h"
-#include "support/scratch_folder_test.h"
+#include "tests/support/effect_host_runner.h"
+#include "tools/shared/plugin_library.h"
+#include "tests/support/scratch_folder_test.h"
 #include "xml/file_size_limit.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <fstream>
 
-#include "support/effect_host_runner.h"
+#include "tests/support/effect_host_runner.h"
 #include "xml/file_size_limit.h"
 
 namespace {

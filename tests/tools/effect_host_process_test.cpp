@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "support/effect_host_runner.h"
-#include "support/plugin_library.h"
-#include "support/reference_filter.h"
-#include "support/scratch_folder_test.h"
-#include "support/wav_builder.h"
+#include "tests/support/effect_host_runner.h"
+#include "tools/shared/plugin_library.h"
+#include "tests/support/reference_filter.h"
+#include "tests/support/scratch_folder_test.h"
+#include "tests/support/wav_builder.h"
 
 namespace {
 

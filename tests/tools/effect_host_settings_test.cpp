@@ -9,8 +9,8 @@
 #include <string>
 
 #include "res/resource_ids.h"
-#include "support/effect_host_runner.h"
-#include "support/plugin_library.h"
+#include "tests/support/effect_host_runner.h"
+#include "tools/shared/plugin_library.h"
 
 namespace {
 size_t Count(const std::string& text, const std::string& part)

@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "platform/handles.h"
-#include "support/effect_host_runner.h"
-#include "support/reference_filter.h"
-#include "support/scratch_folder_test.h"
-#include "support/wav_builder.h"
+#include "tests/support/effect_host_runner.h"
+#include "tests/support/reference_filter.h"
+#include "tests/support/scratch_folder_test.h"
+#include "tests/support/wav_builder.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "support/effect_host_runner.h"
-#include "tools/shared/plugin.h"
+#include "tests/support/effect_host_runner.h"
+#include "tools/shared/program_paths.h"
 
 namespace {
 
@@ -94,6 +94,29 @@ TEST(Validator, ProbesLoadTheNamedPlugin)
     EXPECT_EQ(std::string::npos, missing.output.find("loaded=1")) << missing.output;
 }
 
+// In a process of its own a group reports what it reports in the campaign's process.
+TEST(Validator, RunsAGroupInAProcessOfItsOwn)
+{
+    const RunResult here = RunValidator("--only bad-samples --quick");
+    const RunResult own = RunValidator("--only bad-samples --quick --isolate");
+    EXPECT_TRUE(ReportsChecksOf(here, ProgramFolder() + "BandReject.dll"));
+    EXPECT_TRUE(ReportsChecksOf(own, ProgramFolder() + "BandReject.dll"));
+    EXPECT_EQ(Lines(here.output), Lines(own.output));
+}
+
+// Groups that need a display, or cost minutes in a full run, are left out on request; the
+// summary still closes the run.
+TEST(Validator, LeavesOutGroupsOnRequest)
+{
+    for (const char* arguments : {"--only windows --no-display --quick", "--only lifecycle --cost quick --quick"}) {
+        SCOPED_TRACE(arguments);
+        const RunResult run = RunValidator(arguments);
+        EXPECT_EQ(0u, run.exitCode) << run.output;
+        EXPECT_EQ("0 passed, 0 failed", Lines(run.output).back()) << run.output;
+        EXPECT_EQ(std::string::npos, run.output.find("pass: ")) << run.output;
+    }
+}
+
 TEST(Validator, RefusesWhatItCannotCheck)
 {
     char current[MAX_PATH];
@@ -104,12 +127,13 @@ TEST(Validator, RefusesWhatItCannotCheck)
         std::string message;
     } rows[] = {
         {"--only bogus", 2, "--only takes the name of a group of checks, not 'bogus'"},
+        {"--cost full", 2, "--cost takes 'quick', not 'full'"},
         {"--bogus 1", 2, "unknown option --bogus"},
         {"--quick --seed", 2, "option --seed needs a value"},
         {"--seed -1", 2, "--seed takes a whole number"},
         {"one.dll two.dll", 2, "give at most one plug-in"},
         {"no-such.dll --quick", 1, "cannot load the plug-in " + std::string(current) + "\\no-such.dll"},
-        // A library that loads but is no plug-in: the first check that calls an export ends the run.
+        // A library that loads but is no plug-in: refused before any check.
         {"\"" + ProgramFolder() + "string_only_fixture.dll\" --only formats --quick", 1, "does not export"},
     };
     for (const auto& row : rows) {

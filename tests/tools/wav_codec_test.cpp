@@ -6,10 +6,10 @@
 #include <random>
 #include <vector>
 
-#include "support/wav_builder.h"
-#include "g711.h"
-#include "sample_codec.h"
-#include "wav_file.h"
+#include "tests/support/wav_builder.h"
+#include "tools/wav/g711.h"
+#include "tools/wav/sample_codec.h"
+#include "tools/wav/wav_file.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 
 #include "dsp/chain.h"
 #include "res/resource_ids.h"
-#include "support/bitmap_pixels.h"
+#include "tests/support/bitmap_pixels.h"
 #include "ui/response_computation.h"
 #include "ui/response_graph.h"
 
@@ -241,7 +241,7 @@ int NonWhiteIn(const Pixels& pixels, int left, int right, int top, int bottom)
 }
 
 // Every label reads whole: no x label's text overlaps the one before it, a y label stands in
-// its box right-aligned at x 25 (one narrowed to fit starts no further left than kYLabelLeft),
+// its box right-aligned at x 25 (one narrowed to fit starts no further left than GraphLayout::kYLabelLeft),
 // and the window shows ink under each label's first character (a leading minus sign included).
 // Where a unit is wide enough that labels stay off the axes, no white background cuts into
 // the frame or the axes either.
@@ -255,8 +255,8 @@ void ExpectLabelsReadWhole(const std::vector<RecordedText>& texts, const Pixels&
             EXPECT_GE(label.reference.x, previousXLabelRight);
             previousXLabelRight = label.reference.x + label.width;
         } else {
-            EXPECT_GE(label.reference.x, label.fontWidth ? kYLabelLeft : 0);
-            EXPECT_EQ(kYLabelRight, label.reference.x + label.width);
+            EXPECT_GE(label.reference.x, label.fontWidth ? GraphLayout::kYLabelLeft : 0);
+            EXPECT_EQ(GraphLayout::kYLabelRight, label.reference.x + label.width);
         }
         EXPECT_GT(NonWhiteIn(shown, label.reference.x, label.reference.x + label.firstAdvance - 1, label.reference.y,
                              label.reference.y + 13),
@@ -266,8 +266,8 @@ void ExpectLabelsReadWhole(const std::vector<RecordedText>& texts, const Pixels&
     EXPECT_EQ(0, NonWhiteIn(shown, 1, width - 3, height - 3, height - 3) - (width - 3)) << "white in its bottom";
     if (width < 142 || height < 118)
         return;
-    const int originY = height - kBottom;
-    EXPECT_EQ(0, NonWhiteIn(shown, kLeft, kLeft, 20, height - 14) - (height - 33)) << "white in the y axis";
+    const int originY = height - GraphLayout::kAxisBottom;
+    EXPECT_EQ(0, NonWhiteIn(shown, GraphLayout::kAxisLeft, GraphLayout::kAxisLeft, 20, height - 14) - (height - 33)) << "white in the y axis";
     EXPECT_EQ(0, NonWhiteIn(shown, 20, width - 38, originY, originY) - (width - 57)) << "white in the x axis";
 }
 

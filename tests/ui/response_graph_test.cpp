@@ -8,8 +8,8 @@
 #include "dsp/chain.h"
 #include "platform/gdi.h"
 #include "res/resource_ids.h"
-#include "support/bitmap_pixels.h"
-#include "support/host_fp_states.h"
+#include "tests/support/bitmap_pixels.h"
+#include "tests/support/host_fp_states.h"
 #include "ui/response_computation.h"
 #include "ui/response_graph.h"
 

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "dsp/band_reject_node.h"
-#include "unit/dsp_test_support.h"
+#include "tests/unit/dsp_test_support.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "dsp/chain.h"
 #include "dsp/gain_node.h"
 #include "dsp/sample_buffers.h"
-#include "unit/dsp_test_support.h"
+#include "tests/unit/dsp_test_support.h"
 
 namespace {
 

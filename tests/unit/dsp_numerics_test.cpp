@@ -15,7 +15,7 @@
 #include "dsp/gain_node.h"
 #include "dsp/gain_pass.h"
 #include "dsp/packed_filter.h"
-#include "unit/dsp_test_support.h"
+#include "tests/unit/dsp_test_support.h"
 
 namespace {
 

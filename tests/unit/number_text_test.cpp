@@ -4,7 +4,7 @@
 #include <climits>
 
 #include "platform/number_text.h"
-#include "support/comma_locale.h"
+#include "tools/shared/host_state_scopes.h"
 
 namespace {
 TEST(LeadingNumber, ReadsTheLeadingDigitsAndSaturatesBeyondTheIntRange)

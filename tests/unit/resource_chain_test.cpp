@@ -12,7 +12,7 @@
 #include "platform/resource_library.h"
 #include "platform/this_module.h"
 #include "res/resource_ids.h"
-#include "support/plugin_library.h"
+#include "tools/shared/plugin_library.h"
 
 namespace {
 constexpr DWORD kStyle = WS_CHILD | DS_SETFONT | DS_3DLOOK;

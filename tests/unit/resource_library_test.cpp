@@ -11,7 +11,7 @@
 #include "platform/handles.h"
 #include "platform/resource_library.h"
 #include "res/resource_ids.h"
-#include "support/plugin_library.h"
+#include "tools/shared/plugin_library.h"
 
 namespace {
 const char kTraceVariable[] = "LANGUAGE_DLLMAIN_RAN";

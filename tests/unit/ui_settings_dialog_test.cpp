@@ -15,8 +15,8 @@
 #include "platform/number_text.h"
 #include "platform/resource_chain.h"
 #include "platform/this_module.h"
-#include "support/comma_locale.h"
-#include "support/host_fp_states.h"
+#include "tests/support/host_fp_states.h"
+#include "tools/shared/host_state_scopes.h"
 #include "ui/settings_dialog.h"
 
 namespace {

@@ -56,7 +56,7 @@ double Rate(double seconds)
 }
 
 // Both sides over the same blocks, compared after every block.
-bool OutputsIdentical(const Exports& plugin, uint16_t channels, const std::vector<float>& noise)
+bool OutputsIdentical(const PluginLibrary& plugin, uint16_t channels, const std::vector<float>& noise)
 {
     NoiseSource streamSource{&noise}, referenceSource{&noise};
     Stream stream(plugin, channels, kSampleRate, NoiseSource::Supply, &streamSource);
@@ -80,7 +80,7 @@ struct Figures {
 };
 
 // The best of several alternating rounds of each, so both meet the same machine state.
-Figures Measure(const Exports& plugin, uint16_t channels, const std::vector<float>& noise)
+Figures Measure(const PluginLibrary& plugin, uint16_t channels, const std::vector<float>& noise)
 {
     Figures figures;
     figures.identical = OutputsIdentical(plugin, channels, noise);
@@ -138,7 +138,7 @@ struct SilenceFigures {
 
 // 20 s of 2-channel blocks after an impulse, silent and then noisy: the mean cost of a block,
 // the best of three runs each, and any subnormal output sample.
-SilenceFigures MeasureSilence(const Exports& plugin, uint32_t rate, const std::vector<float>& noise)
+SilenceFigures MeasureSilence(const PluginLibrary& plugin, uint32_t rate, const std::vector<float>& noise)
 {
     constexpr uint16_t kChannels = 2;
     const long blocks = (20L * rate + kHostBlock - 1) / kHostBlock;
@@ -196,7 +196,7 @@ bool RunHostPatternBenchmark();
 
 int main()
 {
-    const Exports& plugin = LoadedPlugin();
+    const PluginLibrary& plugin = LoadedPlugin();
     const std::vector<float> noise = MakeNoise(1);
 
     std::printf("ProcessStream against the reference loop, %u Hz, %d-sample host blocks, Msamples/s per channel\n",

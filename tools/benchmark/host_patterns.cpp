@@ -113,7 +113,7 @@ private:
 };
 
 // The plug-in and the plain loop over the same blocks, compared after every block.
-bool OutputsIdentical(const Exports& plugin, const Case& c, const std::vector<float>& noise)
+bool OutputsIdentical(const PluginLibrary& plugin, const Case& c, const std::vector<float>& noise)
 {
     NoiseSource streamSource{&noise}, plainSource{&noise};
     Stream stream(plugin, c.channels, kSampleRate, NoiseSource::Supply, &streamSource);
@@ -144,7 +144,7 @@ StreamCallBack volatile supply = NoiseSource::Supply;
 
 // The host loop alone, with the plug-in, and with the plain loop, in alternating rounds so
 // that all three meet the same machine state.
-Figures Measure(const Exports& plugin, const Case& c, const std::vector<float>& noise)
+Figures Measure(const PluginLibrary& plugin, const Case& c, const std::vector<float>& noise)
 {
     Figures figures;
     figures.identical = OutputsIdentical(plugin, c, noise);
@@ -209,7 +209,7 @@ std::vector<Case> Cases()
 // Returns false when an output differed from the plain loop's.
 bool RunHostPatternBenchmark()
 {
-    const Exports& plugin = LoadedPlugin();
+    const PluginLibrary& plugin = LoadedPlugin();
     const std::vector<float> noise = MakeNoise(2);
 
     std::printf("ProcessStream as hosts call it, against the plain loop, the host's own work subtracted; "

@@ -1,8 +1,8 @@
 // The reference host's commands; each takes the words after its name and returns the exit code.
 #pragma once
 
-#include "options.h"
-#include "starting_settings.h"
+#include "tools/shared/options.h"
+#include "tools/effect-host/starting_settings.h"
 
 int RunProcess(int argc, char** argv);
 int RunMakeHum(int argc, char** argv);

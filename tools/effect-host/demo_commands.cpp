@@ -5,8 +5,8 @@
 #include <random>
 #include <vector>
 
-#include "commands.h"
-#include "wav_file.h"
+#include "tools/effect-host/commands.h"
+#include "tools/wav/wav_file.h"
 
 namespace {
 constexpr double kPi = 3.14159265358979323846;

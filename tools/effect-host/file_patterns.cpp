@@ -1,11 +1,11 @@
-#include "file_patterns.h"
+#include "tools/effect-host/file_patterns.h"
 
 #include <windows.h>
 
 #include <algorithm>
 
-#include "find_handle.h"
-#include "options.h"
+#include "platform/handles.h"
+#include "tools/shared/options.h"
 
 std::string BaseName(const std::string& path)
 {

@@ -3,11 +3,11 @@
 #include <cstdio>
 #include <vector>
 
-#include "commands.h"
+#include "tools/effect-host/commands.h"
 #include "platform/gdi.h"
-#include "png_file.h"
+#include "tools/effect-host/png_file.h"
 #include "res/resource_ids.h"
-#include "settings_record.h"
+#include "tools/shared/settings_record.h"
 
 namespace {
 constexpr int kGraphId = IDC_RESPONSE_GRAPH;
@@ -44,11 +44,11 @@ int RunGraph(int argc, char** argv)
     if ((options.Has("width") && (width < 1 || width > 4096)) || (options.Has("height") && (height < 1 || height > 4096)))
         throw UsageError("--width and --height take 1 to 4096 pixels");
 
-    Plugin plugin;
+    PluginLibrary plugin;
     const SettingsRecord settings = StartingSettings(plugin, options);
     HiddenParent parent;
     // The window is the host's to destroy; the parent takes it along.
-    const HWND window = PLUGIN_EXPORT(plugin, CreateSettingsWindow)(parent, settings.Get());
+    const HWND window = plugin.CreateSettingsWindow(parent, settings.Get());
     const HWND graph = window ? GetDlgItem(window, kGraphId) : nullptr;
     if (!graph)
         throw HostError("the plug-in could not create its settings window");

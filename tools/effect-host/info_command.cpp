@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "commands.h"
-#include "plugin.h"
+#include "tools/effect-host/commands.h"
+#include "tools/shared/plugin_library.h"
 
 int RunInfo(int argc, char** argv)
 {
@@ -13,12 +13,12 @@ int RunInfo(int argc, char** argv)
     if (!options.Positional().empty())
         throw UsageError("info takes no arguments");
 
-    Plugin plugin;
+    PluginLibrary plugin;
     EffectInfo info;
     // Filled with a pattern first, so that a field the plug-in leaves alone shows.
     std::memset(&info, 0xbd, sizeof info);
     info.structSize = sizeof info;
-    const uint32_t result = PLUGIN_EXPORT(plugin, PlugInInfo)(&info);
+    const uint32_t result = plugin.PlugInInfo(&info);
     std::printf("plugin: %s\n", plugin.Path().c_str());
     std::printf("PlugInInfo: %" PRIu32 "\n", result);
     if (!result)

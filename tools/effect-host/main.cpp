@@ -4,7 +4,7 @@
 
 #include <objbase.h>
 
-#include "commands.h"
+#include "tools/effect-host/commands.h"
 
 namespace {
 struct Command {

@@ -1,10 +1,10 @@
-#include "parallel_jobs.h"
+#include "tools/effect-host/parallel_jobs.h"
 
 #include <algorithm>
 #include <stdexcept>
 #include <vector>
 
-#include "worker_thread.h"
+#include "tools/shared/worker_thread.h"
 
 namespace {
 // Takes the next index until none is left.

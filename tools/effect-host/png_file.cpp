@@ -1,4 +1,4 @@
-#include "png_file.h"
+#include "tools/effect-host/png_file.h"
 
 #include <algorithm>
 #include <array>

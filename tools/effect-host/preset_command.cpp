@@ -2,9 +2,9 @@
 // stores, as a host saves a user's preset.
 #include <cstdio>
 
-#include "commands.h"
-#include "preset_xml.h"
-#include "settings_record.h"
+#include "tools/effect-host/commands.h"
+#include "tools/shared/preset_xml.h"
+#include "tools/shared/settings_record.h"
 
 int RunPreset(int argc, char** argv)
 {
@@ -20,7 +20,7 @@ int RunPreset(int argc, char** argv)
     if (options.Has("to-ini") != options.Has("to-section"))
         throw UsageError("--to-ini FILE goes with --to-section NAME");
 
-    Plugin plugin;
+    PluginLibrary plugin;
     SettingsRecord settings = StartingSettings(plugin, options);
     std::string target;
     if (options.Has("to-xml")) {
@@ -28,11 +28,11 @@ int RunPreset(int argc, char** argv)
         SavePresetXmlFile(plugin, target, *settings.Get());
     } else if (options.Has("to-ini")) {
         target = FullPath(options.Text("to-ini"));
-        PLUGIN_EXPORT(plugin, SavePreset)(target.c_str(), options.Text("to-section").c_str(), nullptr, settings.Get());
+        plugin.SavePreset(target.c_str(), options.Text("to-section").c_str(), nullptr, settings.Get());
         target += " [" + options.Text("to-section") + "]";
     } else {
         target = "HKEY_CURRENT_USER\\" + options.Text("to-reg");
-        if (!PLUGIN_EXPORT(plugin, SavePreset)(nullptr, options.Text("to-reg").c_str(), HKEY_CURRENT_USER,
+        if (!plugin.SavePreset(nullptr, options.Text("to-reg").c_str(), HKEY_CURRENT_USER,
                                                settings.Get()))
             throw HostError("cannot create the registry key " + target);
     }

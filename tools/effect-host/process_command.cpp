@@ -4,11 +4,11 @@
 #include <map>
 #include <vector>
 
-#include "commands.h"
-#include "file_patterns.h"
-#include "parallel_jobs.h"
-#include "process_file.h"
-#include "settings_record.h"
+#include "tools/effect-host/commands.h"
+#include "tools/effect-host/file_patterns.h"
+#include "tools/effect-host/parallel_jobs.h"
+#include "tools/effect-host/process_file.h"
+#include "tools/shared/settings_record.h"
 
 namespace {
 
@@ -30,10 +30,10 @@ private:
     int shown_ = 0;
 };
 
-SettingsRecord StreamRecord(const Plugin& plugin, const SettingsRecord& settings)
+SettingsRecord StreamRecord(const PluginLibrary& plugin, const SettingsRecord& settings)
 {
     EffectSettings* stream = nullptr;
-    if (!PLUGIN_EXPORT(plugin, CopySettings)(&stream, settings.Get()) || !stream)
+    if (!plugin.CopySettings(&stream, settings.Get()) || !stream)
         throw HostError("the plug-in could not allocate a stream record");
     return SettingsRecord(plugin, stream);
 }
@@ -69,7 +69,7 @@ std::string OutputName(const std::string& folder, const std::string& input, bool
     return folder + (last == '\\' || last == '/' ? "" : "\\") + name;
 }
 
-int RunBatch(const Plugin& plugin, const SettingsRecord& settings, const std::vector<ProcessRequest>& requests,
+int RunBatch(const PluginLibrary& plugin, const SettingsRecord& settings, const std::vector<ProcessRequest>& requests,
              unsigned jobs)
 {
     std::map<std::string, std::string> outputs;
@@ -129,7 +129,7 @@ int RunProcess(int argc, char** argv)
     if (jobs == 0 || jobs > kMaxWorkers)
         throw UsageError("--jobs takes a number from 1 to " + std::to_string(kMaxWorkers));
 
-    Plugin plugin;
+    PluginLibrary plugin;
     SettingsRecord settings = StartingSettings(plugin, options);
     ProcessRequest request;
     request.sameFormat = options.Has("same-format");

@@ -1,4 +1,4 @@
-#include "process_file.h"
+#include "tools/effect-host/process_file.h"
 
 #include <algorithm>
 #include <memory>
@@ -23,8 +23,8 @@ uint32_t __cdecl FeedFromFile(uint32_t context, SampleBlock* block)
 // Closes the stream on every path, so the record can take the next file.
 class OpenStreamGuard {
 public:
-    OpenStreamGuard(const Plugin& plugin, EffectSettings* record, const WavFormat& format)
-        : close_(PLUGIN_EXPORT(plugin, CloseStream)), record_(record)
+    OpenStreamGuard(const PluginLibrary& plugin, EffectSettings* record, const WavFormat& format)
+        : close_(plugin.CloseStream), record_(record)
     {
         WAVEFORMATEX header{};
         header.wFormatTag = format.encoding == SampleEncoding::Float ? WAVE_FORMAT_IEEE_FLOAT : WAVE_FORMAT_PCM;
@@ -33,7 +33,7 @@ public:
         header.wBitsPerSample = format.bitsPerSample;
         header.nBlockAlign = static_cast<WORD>(format.BytesPerFrame());
         header.nAvgBytesPerSec = format.sampleRate * header.nBlockAlign;
-        PLUGIN_EXPORT(plugin, OpenStream)(record, &header);
+        plugin.OpenStream(record, &header);
         if (!record->headNode)
             throw HostError("the plug-in could not open the stream");
     }
@@ -64,7 +64,7 @@ const char* ContainerName(WavContainer container)
     return names[static_cast<int>(container)];
 }
 
-ProcessResult ProcessFile(const Plugin& plugin, EffectSettings* record, const ProcessRequest& request,
+ProcessResult ProcessFile(const PluginLibrary& plugin, EffectSettings* record, const ProcessRequest& request,
                           const ProgressReport& progress)
 {
     WavReader reader(request.input);
@@ -97,8 +97,8 @@ ProcessResult ProcessFile(const Plugin& plugin, EffectSettings* record, const Pr
     for (const std::string& chunk : writer.DroppedChunks())
         result.warnings.push_back(chunk + " left out: " + ContainerName(writer.Container()) + " cannot hold it");
     InputFeed feed{&reader, channels};
-    PLUGIN_EXPORT(plugin, SetStreamCallBack)(FeedFromFile, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&feed)), record);
-    const auto processStream = PLUGIN_EXPORT(plugin, ProcessStream);
+    plugin.SetStreamCallBack(FeedFromFile, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&feed)), record);
+    const auto processStream = plugin.ProcessStream;
     {
         OpenStreamGuard stream(plugin, record, result.inputFormat);
         for (;;) {

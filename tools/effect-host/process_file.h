@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "plugin.h"
-#include "wav_file.h"
+#include "tools/shared/plugin_library.h"
+#include "tools/wav/wav_file.h"
 
 struct ProcessRequest {
     std::string input;
@@ -28,7 +28,7 @@ struct ProcessResult {
 // record: a settings record of the plug-in's own that this call may open a stream on; it is
 // closed again on return. progress, when given, is called after every block.
 using ProgressReport = std::function<void(uint64_t framesDone, uint64_t framesTotal, uint32_t sampleRate)>;
-ProcessResult ProcessFile(const Plugin& plugin, EffectSettings* record, const ProcessRequest& request,
+ProcessResult ProcessFile(const PluginLibrary& plugin, EffectSettings* record, const ProcessRequest& request,
                           const ProgressReport& progress = nullptr);
 
 const char* ContainerName(WavContainer container);

@@ -5,81 +5,17 @@
 #include <cstdio>
 #include <stdexcept>
 
-#include "commands.h"
 #include "platform/gdi.h"
-#include "png_file.h"
-#include "preset_xml.h"
-#include "settings_record.h"
+#include "tools/effect-host/commands.h"
+#include "tools/effect-host/png_file.h"
+#include "tools/shared/host_frame.h"
+#include "tools/shared/preset_xml.h"
+#include "tools/shared/settings_record.h"
 
 namespace {
-const char kFrameClass[] = "EffectHostSettingsFrame";
-
-struct FrameState {
-    EffectSettings* record;
-    HWND settingsWindow = nullptr;
-};
-
-LRESULT CALLBACK FrameProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_NCCREATE)
-        SetWindowLongPtrA(window, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams));
-    auto* state = reinterpret_cast<FrameState*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    switch (message) {
-    case WM_COMMAND:
-        if (state && wParam == SETTINGS_CHANGED_WPARAM && reinterpret_cast<HWND>(lParam) == state->settingsWindow) {
-            std::printf("changed: %s\n", DescribeSettings(*state->record).c_str());
-            std::fflush(stdout);
-            return 0;
-        }
-        break;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-class Frame {
-public:
-    explicit Frame(FrameState& state)
-    {
-        WNDCLASSA windowClass{};
-        windowClass.lpfnWndProc = &FrameProcedure;
-        windowClass.hInstance = GetModuleHandleA(nullptr);
-        windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
-        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        windowClass.lpszClassName = kFrameClass;
-        RegisterClassA(&windowClass);
-        handle_ = CreateWindowExA(0, kFrameClass, "effect-host: Band Reject Filter",
-                                  WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, 200, 100, nullptr, nullptr, windowClass.hInstance, &state);
-        if (!handle_)
-            throw HostError("cannot create the host window");
-    }
-    ~Frame()
-    {
-        if (IsWindow(handle_))
-            DestroyWindow(handle_);
-    }
-    Frame(const Frame&) = delete;
-    Frame& operator=(const Frame&) = delete;
-    HWND Handle() const { return handle_; }
-
-    // Makes the client area exactly as large as the embedded window.
-    void FitTo(HWND child) const
-    {
-        RECT rect;
-        GetWindowRect(child, &rect);
-        OffsetRect(&rect, -rect.left, -rect.top);
-        AdjustWindowRect(&rect, static_cast<DWORD>(GetWindowLongA(handle_, GWL_STYLE)), FALSE);
-        SetWindowPos(handle_, nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top,
-                     SWP_NOMOVE | SWP_NOZORDER);
-    }
-
-private:
-    HWND handle_;
-};
+const HostFrameLook kFrameLook{"EffectHostSettingsFrame", "effect-host: Band Reject Filter",
+                                WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT, CW_USEDEFAULT,
+                                200, 100};
 
 // Handles what is queued; false when the frame was closed meanwhile (WM_QUIT was taken).
 bool PumpPending(HWND dialog)
@@ -117,7 +53,7 @@ void SaveScreenshot(HWND window, const std::string& path)
 
 // Saves the record back where --preset-xml, --preset-ini or --preset-reg loaded it from; the
 // description of the place, or empty when no preset was named.
-std::string SaveNamedPreset(const Plugin& plugin, const Options& options, const EffectSettings& settings)
+std::string SaveNamedPreset(const PluginLibrary& plugin, const Options& options, const EffectSettings& settings)
 {
     if (options.Has("preset-xml")) {
         const std::string path = FullPath(options.Text("preset-xml"));
@@ -126,12 +62,12 @@ std::string SaveNamedPreset(const Plugin& plugin, const Options& options, const 
     }
     if (options.Has("preset-ini")) {
         const std::string path = FullPath(options.Text("preset-ini"));
-        PLUGIN_EXPORT(plugin, SavePreset)(path.c_str(), options.Text("section").c_str(), nullptr, &settings);
+        plugin.SavePreset(path.c_str(), options.Text("section").c_str(), nullptr, &settings);
         return path + " [" + options.Text("section") + "]";
     }
     if (options.Has("preset-reg")) {
         const std::string key = "HKEY_CURRENT_USER\\" + options.Text("preset-reg");
-        if (!PLUGIN_EXPORT(plugin, SavePreset)(nullptr, options.Text("preset-reg").c_str(), HKEY_CURRENT_USER,
+        if (!plugin.SavePreset(nullptr, options.Text("preset-reg").c_str(), HKEY_CURRENT_USER,
                                                &settings))
             throw HostError("cannot create the registry key " + key);
         return key;
@@ -149,32 +85,40 @@ int RunSettings(int argc, char** argv)
     if (!options.Positional().empty())
         throw UsageError("settings takes options only");
 
-    Plugin plugin;
+    PluginLibrary plugin;
     SettingsRecord settings = StartingSettings(plugin, options);
     std::printf("opened: %s\n", DescribeSettings(*settings.Get()).c_str());
-    FrameState state{settings.Get()};
-    Frame frame(state);
-    state.settingsWindow = PLUGIN_EXPORT(plugin, CreateSettingsWindow)(frame.Handle(), settings.Get());
-    if (!state.settingsWindow)
+    HostFrame frame(kFrameLook);
+    frame.quitWhenDestroyed = true;
+    const HWND settingsWindow = plugin.CreateSettingsWindow(frame.Handle(), settings.Get());
+    if (!settingsWindow)
         throw HostError("the plug-in could not create its settings window");
-    frame.FitTo(state.settingsWindow);
-    ShowWindow(state.settingsWindow, SW_SHOW);
+    frame.onChange = [&](const FrameNotification& notification) {
+        if (notification.source == settingsWindow) {
+            std::printf("changed: %s\n", DescribeSettings(*settings.Get()).c_str());
+            std::fflush(stdout);
+        }
+    };
+    frame.FitTo(settingsWindow);
+    ShowWindow(settingsWindow, SW_SHOW);
     ShowWindow(frame.Handle(), SW_SHOW);
     UpdateWindow(frame.Handle());
-    const bool open = PumpPending(state.settingsWindow);
+    const bool open = PumpPending(settingsWindow);
+    frame.ThrowIfHandlerFailed();
 
     if (open && options.Has("screenshot")) {
-        SaveScreenshot(state.settingsWindow, options.Text("screenshot"));
+        SaveScreenshot(settingsWindow, options.Text("screenshot"));
         std::printf("screenshot: %s\n", options.Text("screenshot").c_str());
         return 0;
     }
 
     MSG message;
     while (open && GetMessageA(&message, nullptr, 0, 0) > 0) {
-        if (!IsDialogMessageA(state.settingsWindow, &message)) {
+        if (!IsDialogMessageA(settingsWindow, &message)) {
             TranslateMessage(&message);
             DispatchMessageA(&message);
         }
+        frame.ThrowIfHandlerFailed();
     }
     const std::string saved = SaveNamedPreset(plugin, options, *settings.Get());
     if (!saved.empty())

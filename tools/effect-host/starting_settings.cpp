@@ -1,8 +1,8 @@
-#include "starting_settings.h"
+#include "tools/effect-host/starting_settings.h"
 
 #include <cstdio>
 
-#include "preset_xml.h"
+#include "tools/shared/preset_xml.h"
 
 const std::vector<std::string> kSettingsOptions = {"cutoff",     "bandwidth",  "level",  "preset-xml",
                                                    "preset-ini", "preset-reg", "section"};
@@ -10,16 +10,16 @@ const std::vector<std::string> kSettingsOptions = {"cutoff",     "bandwidth",  "
 namespace {
 // Initialize with no store gives the plug-in's defaults; LoadPreset reads an INI section or a
 // registry key under HKEY_CURRENT_USER.
-SettingsRecord LoadedSettings(const Plugin& plugin, const char* fileName, const char* keyName, HKEY rootKey)
+SettingsRecord LoadedSettings(const PluginLibrary& plugin, const char* fileName, const char* keyName, HKEY rootKey)
 {
     EffectSettings* record = nullptr;
-    const auto load = fileName || rootKey ? PLUGIN_EXPORT(plugin, LoadPreset) : PLUGIN_EXPORT(plugin, Initialize);
+    const auto load = fileName || rootKey ? plugin.LoadPreset : plugin.Initialize;
     if (!load(fileName, keyName, rootKey, &record) || !record)
         throw HostError("the plug-in could not make a settings record");
     return SettingsRecord(plugin, record);
 }
 
-SettingsRecord SourceSettings(const Plugin& plugin, const Options& options)
+SettingsRecord SourceSettings(const PluginLibrary& plugin, const Options& options)
 {
     const int sources = options.Has("preset-xml") + options.Has("preset-ini") + options.Has("preset-reg");
     if (sources > 1)
@@ -45,7 +45,7 @@ SettingsRecord SourceSettings(const Plugin& plugin, const Options& options)
 }
 }  // namespace
 
-SettingsRecord StartingSettings(const Plugin& plugin, const Options& options)
+SettingsRecord StartingSettings(const PluginLibrary& plugin, const Options& options)
 {
     SettingsRecord record = SourceSettings(plugin, options);
     record->cutOffFreq = options.Unsigned("cutoff", record->cutOffFreq);

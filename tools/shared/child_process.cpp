@@ -1,4 +1,4 @@
-#include "child_process.h"
+#include "tools/shared/child_process.h"
 
 #include <sstream>
 #include <stdexcept>

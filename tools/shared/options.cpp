@@ -1,4 +1,4 @@
-#include "options.h"
+#include "tools/shared/options.h"
 
 #include <algorithm>
 #include <cerrno>

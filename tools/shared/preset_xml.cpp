@@ -1,4 +1,4 @@
-#include "preset_xml.h"
+#include "tools/shared/preset_xml.h"
 
 #include <cstdio>
 #include <string>
@@ -6,7 +6,7 @@
 #include "platform/com.h"
 #include "xml/file_size_limit.h"
 #include "xml/xml_node.h"
-#include "xml_writer.h"
+#include "tools/shared/xml_writer.h"
 
 namespace {
 // The tree of a preset file; one over the size limit is refused unread.
@@ -28,16 +28,16 @@ XmlTree ReadPresetTree(const std::string& path)
 }
 }  // namespace
 
-SettingsRecord LoadPresetXml(const Plugin& plugin, const std::string& path)
+SettingsRecord LoadPresetXml(const PluginLibrary& plugin, const std::string& path)
 {
     XmlTree root = ReadPresetTree(path);
     EffectSettings* record = nullptr;
-    if (!PLUGIN_EXPORT(plugin, InitializeXml)(root.get(), &record) || !record)
+    if (!plugin.InitializeXml(root.get(), &record) || !record)
         throw HostError("the plug-in could not make a settings record from " + path);
     return SettingsRecord(plugin, record);
 }
 
-void SavePresetXmlFile(const Plugin& plugin, const std::string& path, const EffectSettings& settings)
+void SavePresetXmlFile(const PluginLibrary& plugin, const std::string& path, const EffectSettings& settings)
 {
     XmlTree root;
     if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
@@ -46,7 +46,7 @@ void SavePresetXmlFile(const Plugin& plugin, const std::string& path, const Effe
         root.reset(new XmlNode);
         root->SetName("Preset");
     }
-    PLUGIN_EXPORT(plugin, SavePresetXml)(root.get(), &settings);
+    plugin.SavePresetXml(root.get(), &settings);
     if (WriteXmlFile(path, *root) > 0)
         std::fprintf(stderr, "effect-host: note: comments and text of %s are not kept\n", path.c_str());
 }

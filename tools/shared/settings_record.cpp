@@ -1,19 +1,14 @@
-#include "settings_record.h"
+#include "tools/shared/settings_record.h"
 
 #include <utility>
-
-SettingsRecord::SettingsRecord(const Plugin& plugin, EffectSettings* record)
-    : free_(PLUGIN_EXPORT(plugin, Free)), record_(record)
-{
-}
 
 SettingsRecord::SettingsRecord(SettingsRecord&& other) noexcept
     : free_(other.free_), record_(std::exchange(other.record_, nullptr))
 {
 }
 
-SettingsRecord::~SettingsRecord()
+void SettingsRecord::Reset()
 {
     if (record_)
-        free_(record_);
+        free_(std::exchange(record_, nullptr));
 }

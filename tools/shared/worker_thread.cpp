@@ -1,4 +1,4 @@
-#include "worker_thread.h"
+#include "tools/shared/worker_thread.h"
 
 #include <process.h>
 

@@ -1,9 +1,9 @@
-#include "xml_writer.h"
+#include "tools/shared/xml_writer.h"
 
 #include <windows.h>
 
 #include "platform/replacement_file.h"
-#include "plugin.h"
+#include "tools/shared/plugin_library.h"
 #include "xml/xml_node.h"
 
 namespace {

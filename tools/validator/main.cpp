@@ -1,66 +1,52 @@
-// validator [PLUGIN.dll] [--seed N] [--seeds K] [--quick] [--only GROUP]
+// validator [PLUGIN.dll] [--seed N] [--seeds K] [--quick] [--only GROUP] [--cost quick] [--no-display]
+//           [--isolate]
 // (validator PLUGIN.dll --probe startup|preset [--file FILE] is one hostile-file load, run by the campaign.)
-#include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <cstring>
-#include <iterator>
 
 #include <objbase.h>
 
-#include "options.h"
-#include "torture.h"
-#include "torture_support.h"
+#include "tools/shared/options.h"
+#include "tools/validator/campaign.h"
+#include "tools/validator/scratch_space.h"
 
 namespace {
-const char kUsage[] = "validator [PLUGIN.dll] [--seed N] [--seeds K] [--quick] [--only GROUP]";
+const char kUsage[] = "validator [PLUGIN.dll] [--seed N] [--seeds K] [--quick] [--only GROUP] [--cost quick] "
+                      "[--no-display] [--isolate]";
 
-const struct {
-    const char* name;
-    void (*run)(Campaign&);
-} kGroups[] = {
-    {"formats", CheckFormats},
-    {"deliveries", CheckDeliveries},
-    {"bad-samples", CheckBadSamples},
-    {"fp-state", CheckFloatingPointState},
-    {"extreme-settings", CheckExtremeSettings},
-    {"lifecycle", CheckLifecycle},
-    {"instances", CheckInstances},
-    {"windows", CheckSettingsWindows},
-    {"window-beside-stream", CheckWindowBesideStream},
-    {"stored-state", CheckStoredState},
-    {"hostile-files", CheckHostileFiles},
+// Which groups a run takes, from its options.
+struct Selection {
+    const CheckGroup* only = nullptr;
+    bool quickCostOnly = false;
+    bool withoutDisplay = false;
+
+    bool Takes(const CheckGroup& group) const
+    {
+        return (!only || only == &group) && (!quickCostOnly || group.cost == GroupCost::Quick) &&
+               !(withoutDisplay && group.needsDisplay);
+    }
 };
-}  // namespace
 
-bool Campaign::CheckNoGrowth(const std::string& name, int warmUp, int count, const std::function<void(int)>& run)
+Selection Select(const Options& options)
 {
-    run(warmUp);
-    const ResourceCounts before = ResourceCounts::Now();
-    run(count);
-    const ResourceCounts after = ResourceCounts::Now();
-    return Check(name, before.NoGrowth(after), before.Growth(after));
+    Selection selection;
+    const std::string only = options.Text("only");
+    if (!only.empty()) {
+        selection.only = FindGroup(only);
+        if (!selection.only)
+            throw UsageError("--only takes the name of a group of checks, not '" + only + "'");
+    }
+    const std::string cost = options.Text("cost");
+    if (!cost.empty() && cost != "quick")
+        throw UsageError("--cost takes 'quick', not '" + cost + "'");
+    selection.quickCostOnly = !cost.empty();
+    selection.withoutDisplay = options.Has("no-display");
+    return selection;
 }
 
-bool Campaign::Check(const std::string& name, bool passed, const std::string& detail)
-{
-    // One line per check: a detail that holds a child's output is folded onto it.
-    std::string line;
-    for (char c : detail)
-        if (c == '\n')
-            line += " / ";
-        else if (c != '\r')
-            line += std::isprint(static_cast<unsigned char>(c)) ? c : '?';
-    std::printf("%s: %s%s%s\n", passed ? "pass" : "FAIL", name.c_str(), line.empty() ? "" : " -- ", line.c_str());
-    std::fflush(stdout);
-    (passed ? passed_ : failed_)++;
-    return passed;
-}
-
-namespace {
 int Validate(int argc, char** argv)
 {
-    Options options(argc, argv, {"quick"});
+    Options options(argc, argv, {"quick", "no-display", "isolate"});
     const auto& positional = options.Positional();
     if (positional.size() > 1)
         throw UsageError("give at most one plug-in");
@@ -69,28 +55,41 @@ int Validate(int argc, char** argv)
         options.Allow({"probe", "file"});
         return RunFileProbe(path, options.Text("probe"), options.Text("file"));
     }
-    options.Allow({"seed", "seeds", "quick", "only"});
-    const std::string only = options.Text("only");
-    if (!only.empty() && std::none_of(std::begin(kGroups), std::end(kGroups),
-                                      [&](const auto& group) { return only == group.name; }))
-        throw UsageError("--only takes the name of a group of checks, not '" + only + "'");
+    options.Allow({"seed", "seeds", "quick", "only", "cost", "no-display", "isolate"});
+    const Selection selection = Select(options);
     const uint32_t firstSeed = options.Unsigned("seed", 1);
     const uint32_t seeds = options.Unsigned("seeds", 1);
-    Plugin plugin(path);
+    const PluginLibrary plugin(path);
     std::printf("plug-in %s\n", plugin.Path().c_str());
     int passed = 0, failed = 0;
     for (uint32_t seed = firstSeed; seed < firstSeed + seeds; ++seed) {
         std::printf("seed %u\n", seed);
         Campaign campaign(plugin, seed, options.Has("quick"));
-        for (const auto& group : kGroups)
-            if (only.empty() || only == group.name)
-                group.run(campaign);
+        for (const CheckGroup& group : CheckGroups())
+            if (selection.Takes(group))
+                RunGroup(campaign, group, options.Has("isolate"));
         passed += campaign.Passed();
         failed += campaign.Failed();
     }
     RemoveScratchFolders();
     std::printf("%d passed, %d failed\n", passed, failed);
     return failed ? 1 : 0;
+}
+
+void PrintHelp()
+{
+    std::printf("usage: %s\ngroups:", kUsage);
+    for (const CheckGroup& group : CheckGroups())
+        std::printf(" %s", group.name);
+    std::printf("\nfull cost (left out by --cost quick):");
+    for (const CheckGroup& group : CheckGroups())
+        if (group.cost == GroupCost::Full)
+            std::printf(" %s", group.name);
+    std::printf("\nneed a display (left out by --no-display):");
+    for (const CheckGroup& group : CheckGroups())
+        if (group.needsDisplay)
+            std::printf(" %s", group.name);
+    std::printf("\n");
 }
 }  // namespace
 
@@ -100,10 +99,7 @@ int main(int argc, char** argv)
     // As any host does before it loads a plug-in.
     CoInitialize(nullptr);
     if (argc == 2 && (!std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "help"))) {
-        std::printf("usage: %s\ngroups:", kUsage);
-        for (const auto& group : kGroups)
-            std::printf(" %s", group.name);
-        std::printf("\n");
+        PrintHelp();
         return 0;
     }
     try {

@@ -1,4 +1,4 @@
-// Torture checks of hostile files: Language.xml variants read at start-up and preset files read
+// Checks of hostile files: Language.xml variants read at start-up and preset files read
 // with the library's XML loader. Each load runs in a process of its own (this program again,
 // with --probe), so that a load that hangs or eats memory is measured and ended from outside.
 #include <windows.h>
@@ -9,10 +9,12 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "options.h"
-#include "preset_xml.h"
-#include "torture.h"
-#include "torture_support.h"
+#include "tools/shared/options.h"
+#include "tools/shared/preset_xml.h"
+#include "tools/validator/campaign.h"
+#include "tools/validator/scratch_space.h"
+#include "tools/validator/self_run.h"
+#include "tools/validator/validator_frame.h"
 
 namespace {
 const char kPlanted[] = "Planted.dll";
@@ -167,7 +169,7 @@ std::string Value(const ChildRun& run, const char* name)
 // A library whose code leaves a trace when anything runs it: the start-up tests' fixture when it
 // was built beside this program, otherwise a copy of the plug-in itself (then only the module
 // list tells whether it was loaded as code).
-std::string PlantedLibrarySource(const Plugin& plugin)
+std::string PlantedLibrarySource(const PluginLibrary& plugin)
 {
     const std::string trace = ProgramFolder() + "trace_language_fixture.dll";
     return GetFileAttributesA(trace.c_str()) != INVALID_FILE_ATTRIBUTES ? trace : plugin.Path();
@@ -232,7 +234,7 @@ void CheckLanguageFiles(Campaign& campaign)
     for (const Document& document : documents) {
         const std::string folder = FolderFor("language", document.name);
         Place(folder, "Language.xml", document);
-        CopyFileA(planted.c_str(), (folder + kPlanted).c_str(), FALSE);
+        CopyWholeFile(planted, folder + kPlanted);
         const ChildRun run = RunProbe(campaign, "startup", folder);
         const std::string prefix = "hostile files: Language.xml " + document.name;
         campaign.Check(prefix + " loads in bounded time and memory", WithinBounds(run, baseline, 0),
@@ -253,8 +255,8 @@ void CheckLanguageFiles(Campaign& campaign)
     for (const Document& document : named) {
         const std::string folder = FolderFor("language", document.name);
         Place(folder, "Language.xml", document);
-        CreateDirectoryA((folder + "sub").c_str(), nullptr);
-        CopyFileA(planted.c_str(), (folder + kPlanted).c_str(), FALSE);
+        MakeFolder(folder + "sub");
+        CopyWholeFile(planted, folder + kPlanted);
         const ChildRun run = RunProbe(campaign, "startup", folder);
         const std::string prefix = "hostile files: Language.xml " + document.name;
         const bool switched = !traceable || Value(run, "caption") == kPlantedCaption;
@@ -309,16 +311,15 @@ double PeakMemoryMegabytes()
 int ProbeStartup(const std::string& pluginPath)
 {
     const DWORD start = GetTickCount();
-    Plugin plugin(pluginPath);
+    PluginLibrary plugin(pluginPath);
     std::printf("load-ms=%lu\nloaded=1\n", static_cast<unsigned long>(GetTickCount() - start));
     EffectSettings record{1.0, 1.0, 1000, 400, nullptr, nullptr, nullptr, 0};
-    const HWND parent = CreateWindowExA(0, "Static", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                        GetModuleHandleA(nullptr), nullptr);
-    const HWND window = PLUGIN_EXPORT(plugin, CreateSettingsWindow)(parent, &record);
     char caption[256] = "";
-    if (window)
-        GetWindowTextA(window, caption, sizeof caption);
-    DestroyWindow(parent);
+    {
+        const HostFrame parent(kHiddenParent);
+        if (const HWND window = plugin.CreateSettingsWindow(parent.Handle(), &record))
+            GetWindowTextA(window, caption, sizeof caption);
+    }
     char trace[16] = "";
     GetEnvironmentVariableA(kTraceVariable, trace, sizeof trace);
     std::printf("caption=%s\nplanted-as-code=%d\ntrace=%s\npeak-memory-mb=%.1f\n", caption,
@@ -328,7 +329,7 @@ int ProbeStartup(const std::string& pluginPath)
 
 int ProbePreset(const std::string& pluginPath, const std::string& file)
 {
-    Plugin plugin(pluginPath);
+    PluginLibrary plugin(pluginPath);
     try {
         const SettingsRecord record = LoadPresetXml(plugin, file);
         std::printf("centre=%u\n", record->cutOffFreq);

@@ -1,18 +1,21 @@
-// Torture checks of stored state: random settings through the registry, INI files and XML
+// Checks of stored state: random settings through the registry, INI files and XML
 // nodes and from store to store, second saves, a host that switched the C locale to a comma
 // decimal point, and malformed stored values.
 #include <windows.h>
 #include <shlwapi.h>
 
-#include <clocale>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <map>
 
 #include "res/resource_ids.h"
-#include "torture.h"
-#include "torture_support.h"
+#include "tools/shared/host_state_scopes.h"
+#include "tools/shared/settings_record.h"
+#include "tools/validator/campaign.h"
+#include "tools/validator/resource_counts.h"
+#include "tools/validator/scratch_space.h"
+#include "tools/validator/validator_frame.h"
 #include "xml/xml_node.h"
 
 namespace {
@@ -51,7 +54,7 @@ uint32_t RandomStored(std::mt19937& random)
 // The plug-in's stores as a host drives them, in a scratch registry key and folder.
 class Stores {
 public:
-    explicit Stores(const Plugin& plugin) : plugin_(plugin), folder_(ScratchFolder("state")), key_("State") {}
+    explicit Stores(const PluginLibrary& plugin) : plugin_(plugin), folder_(ScratchFolder("state")), key_("State") {}
     Stores(const Stores&) = delete;
     Stores& operator=(const Stores&) = delete;
 
@@ -67,37 +70,36 @@ public:
     EffectSettings FromXml(XmlNode& node) const
     {
         EffectSettings* record = nullptr;
-        PLUGIN_EXPORT(plugin_, InitializeXml)(&node, &record);
+        plugin_.InitializeXml(&node, &record);
         return Take(record);
     }
     void ToIni(const std::string& path, const EffectSettings& record) const
     {
-        PLUGIN_EXPORT(plugin_, SavePreset)(path.c_str(), "Band", nullptr, &record);
+        plugin_.SavePreset(path.c_str(), "Band", nullptr, &record);
     }
     void ToRegistry(const std::string& key, const EffectSettings& record) const
     {
-        PLUGIN_EXPORT(plugin_, SavePreset)(nullptr, key.c_str(), HKEY_CURRENT_USER, &record);
+        plugin_.SavePreset(nullptr, key.c_str(), HKEY_CURRENT_USER, &record);
     }
-    void ToXml(XmlNode& node, const EffectSettings& record) const { PLUGIN_EXPORT(plugin_, SavePresetXml)(&node, &record); }
+    void ToXml(XmlNode& node, const EffectSettings& record) const { plugin_.SavePresetXml(&node, &record); }
 
 private:
     EffectSettings* LoadPresetFrom(const char* file, const char* key, HKEY root) const
     {
         EffectSettings* record = nullptr;
-        PLUGIN_EXPORT(plugin_, LoadPreset)(file, key, root, &record);
+        plugin_.LoadPreset(file, key, root, &record);
         return record;
     }
     // The record's value; the plug-in's copy is released.
-    EffectSettings Take(EffectSettings* record) const
+    EffectSettings Take(EffectSettings* made) const
     {
+        const SettingsRecord record(plugin_, made);
         if (!record)
             throw HostError("the plug-in made no settings record");
-        const EffectSettings value = *record;
-        PLUGIN_EXPORT(plugin_, Free)(record);
-        return value;
+        return *record.Get();
     }
 
-    const Plugin& plugin_;
+    const PluginLibrary& plugin_;
     std::string folder_;
     ScratchKey key_;
 };
@@ -146,9 +148,7 @@ EffectSettings RecordOf(double level, double volume2, uint32_t centre, uint32_t 
 
 void WriteRegistryDword(const std::string& key, const char* name, uint32_t value)
 {
-    RegistryKey created;
-    RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, created.Receive(), nullptr);
-    RegSetValueExA(created, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+    WriteRegistryValue(key, name, REG_DWORD, std::string(reinterpret_cast<const char*>(&value), sizeof value));
 }
 
 void CheckRoundTrips(Campaign& campaign, const Stores& stores)
@@ -223,22 +223,21 @@ void CheckRoundTrips(Campaign& campaign, const Stores& stores)
 }
 
 // The level label of a settings window opened on a record with this level.
-std::string LevelLabel(const Plugin& plugin, double level)
+std::string LevelLabel(const PluginLibrary& plugin, double level)
 {
     EffectSettings record = RecordOf(level, level, 1000, 400);
-    const HWND parent = CreateWindowExA(0, "Static", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                        GetModuleHandleA(nullptr), nullptr);
-    const HWND window = PLUGIN_EXPORT(plugin, CreateSettingsWindow)(parent, &record);
     char text[64] = "(no window)";
-    if (window)
-        GetDlgItemTextA(window, IDC_LEVEL_LABEL, text, sizeof text);
-    DestroyWindow(parent);
+    {
+        const HostFrame parent(kHiddenParent);
+        if (const HWND window = plugin.CreateSettingsWindow(parent.Handle(), &record))
+            GetDlgItemTextA(window, IDC_LEVEL_LABEL, text, sizeof text);
+    }
     PumpMessages();
     return text;
 }
 
 // What a host sees of the plug-in's number texts: every store's bytes and the level label.
-std::string NumberTexts(const Plugin& plugin, const Stores& stores, const EffectSettings& record)
+std::string NumberTexts(const PluginLibrary& plugin, const Stores& stores, const EffectSettings& record)
 {
     const std::string ini = stores.Ini("locale");
     DeleteFileA(ini.c_str());
@@ -258,29 +257,24 @@ std::string NumberTexts(const Plugin& plugin, const Stores& stores, const Effect
 void CheckLocale(Campaign& campaign, const Stores& stores)
 {
     const EffectSettings record = RecordOf(0.5, 0.257, 1000, 400);
-    setlocale(LC_ALL, "C");
     const std::string underC = NumberTexts(campaign.Library(), stores, record);
     const EffectSettings loadedUnderC = stores.FromIni(stores.Ini("locale"));
 
-    const char* comma = nullptr;
-    for (const char* name : {"German", "German_Germany.1252", "French", "deu"}) {
-        if (setlocale(LC_ALL, name) && std::strcmp(localeconv()->decimal_point, ",") == 0) {
-            comma = name;
-            break;
+    std::string comma, underComma;
+    EffectSettings loadedUnderComma{};
+    {
+        const CommaLocale locale;
+        if (!locale.Active()) {
+            campaign.Check("stored state: a comma-decimal C locale can be set", false);
+            return;
         }
+        comma = locale.Name();
+        underComma = NumberTexts(campaign.Library(), stores, record);
+        loadedUnderComma = stores.FromIni(stores.Ini("locale"));
     }
-    if (!comma) {
-        setlocale(LC_ALL, "C");
-        campaign.Check("stored state: a comma-decimal C locale can be set", false);
-        return;
-    }
-    const std::string underComma = NumberTexts(campaign.Library(), stores, record);
-    const EffectSettings loadedUnderComma = stores.FromIni(stores.Ini("locale"));
-    setlocale(LC_ALL, "C");
-    campaign.Check(std::string("stored state: stored texts and the level label are the same under the ") + comma +
-                       " locale",
+    campaign.Check("stored state: stored texts and the level label are the same under the " + comma + " locale",
                    underC == underComma, underC == underComma ? "" : underComma.substr(0, 200));
-    campaign.Check(std::string("stored state: loading under the ") + comma + " locale gives the same record",
+    campaign.Check("stored state: loading under the " + comma + " locale gives the same record",
                    SameSettings(loadedUnderC, loadedUnderComma));
 }
 
@@ -394,13 +388,7 @@ void CheckMalformedRegistry(Campaign& campaign, const Stores& stores)
         for (int k : {0, 2}) {
             const std::string key = stores.Key("malformed");
             SHDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
-            {
-                RegistryKey created;
-                RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, created.Receive(),
-                                nullptr);
-                RegSetValueExA(created, kNames[k], 0, value.type, reinterpret_cast<const BYTE*>(value.bytes.data()),
-                               static_cast<DWORD>(value.bytes.size()));
-            }
+            WriteRegistryValue(key, kNames[k], value.type, value.bytes);
             // The documented rule: a value of up to 4 bytes is copied over the default's first bytes.
             Stored expected{{kDefaults[0], kDefaults[1], kDefaults[2], kDefaults[3]}};
             {
@@ -445,7 +433,7 @@ void CheckExtremeRecordsSaved(Campaign& campaign, const Stores& stores)
 // longer than the registry allows. Loads give defaults, saves report only a key not created.
 void CheckOddLocations(Campaign& campaign, const Stores& stores)
 {
-    const Plugin& plugin = campaign.Library();
+    const PluginLibrary& plugin = campaign.Library();
     const Stored defaults{{kDefaults[0], kDefaults[1], kDefaults[2], kDefaults[3]}};
     const EffectSettings record = RecordOf(0.5, 0.5, 2000, 300);
     const std::string missingFolder = stores.Ini("no-such-folder\\deeper\\preset");
@@ -467,21 +455,21 @@ void CheckOddLocations(Campaign& campaign, const Stores& stores)
     std::string firstFailure;
     for (const Location& location : locations) {
         EffectSettings* loaded = nullptr;
-        const uint32_t loadResult = PLUGIN_EXPORT(plugin, LoadPreset)(location.file, location.key, location.root, &loaded);
+        const uint32_t loadResult = plugin.LoadPreset(location.file, location.key, location.root, &loaded);
         const bool defaultsLoaded = loadResult == 1 && loaded && Holds(*loaded, defaults);
         if (loaded)
-            PLUGIN_EXPORT(plugin, Free)(loaded);
-        const uint32_t saveResult = PLUGIN_EXPORT(plugin, SavePreset)(location.file, location.key, location.root, &record);
+            plugin.Free(loaded);
+        const uint32_t saveResult = plugin.SavePreset(location.file, location.key, location.root, &record);
         if ((!defaultsLoaded || saveResult != location.savedResult) && firstFailure.empty())
             firstFailure = std::string(location.what) + ": load " + std::to_string(loadResult) + ", save " +
                            std::to_string(saveResult);
         documented = documented && defaultsLoaded && saveResult == location.savedResult;
     }
     EffectSettings* fromNothing = nullptr;
-    const bool nullNode = PLUGIN_EXPORT(plugin, InitializeXml)(nullptr, &fromNothing) == 1 && fromNothing &&
-                          Holds(*fromNothing, defaults) && PLUGIN_EXPORT(plugin, SavePresetXml)(nullptr, &record) == 1;
+    const bool nullNode = plugin.InitializeXml(nullptr, &fromNothing) == 1 && fromNothing &&
+                          Holds(*fromNothing, defaults) && plugin.SavePresetXml(nullptr, &record) == 1;
     if (fromNothing)
-        PLUGIN_EXPORT(plugin, Free)(fromNothing);
+        plugin.Free(fromNothing);
     campaign.Check("stored state: odd store locations load defaults and save as documented", documented, firstFailure);
     campaign.Check("stored state: a null XML node loads defaults and saves nothing", nullNode);
 }

@@ -1,4 +1,4 @@
-// Torture checks of the settings window: many windows created and destroyed, records at the
+// Checks of the settings window: many windows created and destroyed, records at the
 // edges, a null record, random user input, and a window open on one record while another
 // thread streams through copies of it.
 #include <windows.h>
@@ -10,68 +10,24 @@
 #include <cstring>
 
 #include "res/resource_ids.h"
-#include "torture.h"
-#include "torture_support.h"
-#include "worker_thread.h"
+#include "tools/shared/worker_thread.h"
+#include "tools/validator/campaign.h"
+#include "tools/validator/guarded_stream.h"
+#include "tools/validator/resource_counts.h"
+#include "tools/validator/validator_frame.h"
 
 namespace {
 constexpr int kLevelSlider = IDC_LEVEL_SLIDER, kCentreSlider = IDC_CENTRE_SLIDER;
 constexpr int kBandwidthSlider = IDC_BANDWIDTH_SLIDER, kCentreEdit = IDC_CENTRE_EDIT;
 constexpr int kGraph = IDC_RESPONSE_GRAPH, kBandwidthEdit = IDC_BANDWIDTH_EDIT;
-const char kFrameClass[] = "ValidatorHostFrame";
 using CreateSettingsWindowFunction = decltype(&::CreateSettingsWindow);
 
-// A host's frame window that records every change notification posted to it.
-class HostFrame {
-public:
-    HostFrame()
-    {
-        WNDCLASSA windowClass{};
-        windowClass.lpfnWndProc = &HostFrame::Procedure;
-        windowClass.hInstance = GetModuleHandleA(nullptr);
-        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        windowClass.lpszClassName = kFrameClass;
-        RegisterClassA(&windowClass);
-        handle_ = CreateWindowExA(0, kFrameClass, "validator", WS_POPUP | WS_BORDER, 0, 0, 720, 300,
-                                  nullptr, nullptr, windowClass.hInstance, this);
-        if (!handle_)
-            throw HostError("cannot create the host window");
-        ShowWindow(handle_, SW_SHOWNOACTIVATE);
-    }
-    ~HostFrame()
-    {
-        if (IsWindow(handle_))
-            DestroyWindow(handle_);
-        PumpMessages();
-    }
-    HostFrame(const HostFrame&) = delete;
-    HostFrame& operator=(const HostFrame&) = delete;
-
-    HWND Handle() const { return handle_; }
-
-    int notifications = 0;
-    // Notifications that came from another window than expected, or were sent, not posted.
-    int strayNotifications = 0;
-    HWND expectedSource = nullptr;
-
-private:
-    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-    {
-        if (message == WM_NCCREATE)
-            SetWindowLongPtrA(window, GWLP_USERDATA,
-                              reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams));
-        auto* self = reinterpret_cast<HostFrame*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-        if (self && message == WM_COMMAND && wParam == SETTINGS_CHANGED_WPARAM) {
-            ++self->notifications;
-            if (InSendMessage() || reinterpret_cast<HWND>(lParam) != self->expectedSource)
-                ++self->strayNotifications;
-            return 0;
-        }
-        return DefWindowProcA(window, message, wParam, lParam);
-    }
-
-    HWND handle_ = nullptr;
-};
+// Notifications that came from another window than source, or were sent, not posted.
+size_t StrayNotifications(const HostFrame& frame, HWND source)
+{
+    return std::count_if(frame.notifications.begin(), frame.notifications.end(),
+                         [&](const FrameNotification& each) { return each.sent || each.source != source; });
+}
 
 // A record laid out by the host inside guard bytes, so that a write beyond its 24 bytes of
 // settings shows.
@@ -213,8 +169,7 @@ void CheckExtremeRecords(Campaign& campaign, HostFrame& frame, CreateSettingsWin
     for (const EffectSettings& settings : records) {
         GuardedRecord record(settings);
         const HWND window = create(frame.Handle(), record.Get());
-        frame.expectedSource = window;
-        frame.strayNotifications = 0;
+        frame.notifications.clear();
         if (!window) {
             survived = false;
             continue;
@@ -237,7 +192,7 @@ void CheckExtremeRecords(Campaign& campaign, HostFrame& frame, CreateSettingsWin
         }
         PumpMessages();
         guarded = guarded && record.OnlySettingsWritten();
-        posted = posted && frame.strayNotifications == 0;
+        posted = posted && StrayNotifications(frame, window) == 0;
         survived = survived && IsWindow(window);
         DestroyWindow(window);
         PumpMessages();
@@ -253,8 +208,7 @@ void CheckExtremeRecords(Campaign& campaign, HostFrame& frame, CreateSettingsWin
 void CheckNullRecord(Campaign& campaign, HostFrame& frame, CreateSettingsWindowFunction create)
 {
     const HWND window = create(frame.Handle(), nullptr);
-    frame.notifications = 0;
-    frame.expectedSource = window;
+    frame.notifications.clear();
     if (window) {
         ShowWindow(window, SW_SHOWNA);
         for (int i = 0; i < (campaign.Quick() ? 30 : 200); ++i)
@@ -262,8 +216,8 @@ void CheckNullRecord(Campaign& campaign, HostFrame& frame, CreateSettingsWindowF
         PumpMessages();
     }
     campaign.Check("settings windows: a window without a record takes input and notifies nothing",
-                   window && IsWindow(window) && frame.notifications == 0,
-                   std::to_string(frame.notifications) + " notifications");
+                   window && IsWindow(window) && frame.notifications.empty(),
+                   std::to_string(frame.notifications.size()) + " notifications");
     if (window)
         DestroyWindow(window);
     PumpMessages();
@@ -277,8 +231,7 @@ void CheckManyWindows(Campaign& campaign, CreateSettingsWindowFunction create)
     bool allCreated = true;
     auto cycle = [&](int count) {
         for (int i = 0; i < count; ++i) {
-            HostFrame frame;
-            frame.expectedSource = nullptr;
+            ValidatorFrame frame;
             const HWND panel = CreateWindowExA(0, "Static", "", WS_CHILD | WS_VISIBLE, 0, 0, 700, 280, frame.Handle(),
                                                nullptr, GetModuleHandleA(nullptr), nullptr);
             settings.cutOffFreq = std::uniform_int_distribution<uint32_t>(30, 20000)(campaign.Random());
@@ -313,19 +266,19 @@ struct StreamedCopy {
 };
 
 // Streams noise through one copy of the record, made now, in blocks of random size.
-StreamedCopy StreamThroughCopy(const Plugin& plugin, const EffectSettings* record, const std::vector<float>& noise,
+StreamedCopy StreamThroughCopy(const PluginLibrary& plugin, const EffectSettings* record, const std::vector<float>& noise,
                                std::mt19937& random, const std::function<void()>& betweenBlocks)
 {
     EffectSettings* copy = nullptr;
-    PLUGIN_EXPORT(plugin, CopySettings)(&copy, record);
+    plugin.CopySettings(&copy, record);
     StreamedCopy result;
     result.settings = {copy->dryOut, copy->cutOffFreq, copy->bandWidth};
     SampleSource source;
     source.signal = {noise};
-    PLUGIN_EXPORT(plugin, SetStreamCallBack)(SampleSource::Supply,
+    plugin.SetStreamCallBack(SampleSource::Supply,
                                               static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&source)), copy);
     WAVEFORMATEX format{WAVE_FORMAT_IEEE_FLOAT, 1, 44100, 44100 * 4, 4, 32, 0};
-    PLUGIN_EXPORT(plugin, OpenStream)(copy, &format);
+    plugin.OpenStream(copy, &format);
     std::vector<float> buffer(noise.size());
     float* channels[1] = {buffer.data()};
     size_t done = 0;
@@ -334,31 +287,30 @@ StreamedCopy StreamThroughCopy(const Plugin& plugin, const EffectSettings* recor
             std::min<size_t>(std::uniform_int_distribution<size_t>(1, 3000)(random), noise.size() - done));
         channels[0] = buffer.data() + done;
         SampleBlock block{0, channels, channels + 1, channels + 1, count, 0, 0};
-        PLUGIN_EXPORT(plugin, ProcessStream)(&block, copy);
+        plugin.ProcessStream(&block, copy);
         done += count;
         if (betweenBlocks)
             betweenBlocks();
     }
-    PLUGIN_EXPORT(plugin, CloseStream)(copy);
-    PLUGIN_EXPORT(plugin, Free)(copy);
+    plugin.CloseStream(copy);
+    plugin.Free(copy);
     result.output = std::move(buffer);
     return result;
 }
 
-bool MatchesSoloRun(const Plugin& plugin, const StreamedCopy& streamed, const std::vector<float>& noise)
+bool MatchesSoloRun(const PluginLibrary& plugin, const StreamedCopy& streamed, const std::vector<float>& noise)
 {
     return ProcessWhole(plugin, streamed.settings, 44100, {noise})[0] == streamed.output;
 }
 
 void CheckWindowBesideStreams(Campaign& campaign, HostFrame& frame, CreateSettingsWindowFunction create)
 {
-    const Plugin& plugin = campaign.Library();
+    const PluginLibrary& plugin = campaign.Library();
     const EffectSettings start{0.8, 0.8, 1000, 400, nullptr, nullptr, nullptr, 0};
     EffectSettings* record = nullptr;
-    PLUGIN_EXPORT(plugin, CopySettings)(&record, &start);
+    plugin.CopySettings(&record, &start);
     const HWND window = create(frame.Handle(), record);
-    frame.expectedSource = window;
-    frame.notifications = 0;
+    frame.notifications.clear();
     ShowWindow(window, SW_SHOWNA);
     const size_t length = campaign.Quick() ? 20000 : 100000;
     const auto noise = Noise(campaign.Random(), 1, length)[0];
@@ -384,10 +336,10 @@ void CheckWindowBesideStreams(Campaign& campaign, HostFrame& frame, CreateSettin
     PumpMessages();
     streaming = false;
     streamer.Join();
-    const int committed = frame.notifications;
+    const size_t committed = frame.notifications.size();
     DestroyWindow(window);
     PumpMessages();
-    PLUGIN_EXPORT(plugin, Free)(record);
+    plugin.Free(record);
 
     campaign.Check("window beside a stream: the user's changes were committed", committed > 0,
                    std::to_string(committed) + " notifications");
@@ -401,8 +353,8 @@ void CheckWindowBesideStreams(Campaign& campaign, HostFrame& frame, CreateSettin
 
 void CheckSettingsWindows(Campaign& campaign)
 {
-    const auto create = PLUGIN_EXPORT(campaign.Library(), CreateSettingsWindow);
-    HostFrame frame;
+    const auto create = campaign.Library().CreateSettingsWindow;
+    ValidatorFrame frame;
     CheckExtremeRecords(campaign, frame, create);
     CheckNullRecord(campaign, frame, create);
     CheckManyWindows(campaign, create);
@@ -410,6 +362,6 @@ void CheckSettingsWindows(Campaign& campaign)
 
 void CheckWindowBesideStream(Campaign& campaign)
 {
-    HostFrame frame;
-    CheckWindowBesideStreams(campaign, frame, PLUGIN_EXPORT(campaign.Library(), CreateSettingsWindow));
+    ValidatorFrame frame;
+    CheckWindowBesideStreams(campaign, frame, campaign.Library().CreateSettingsWindow);
 }

@@ -1,4 +1,6 @@
-#include "plugin.h"
+#include "tools/shared/program_paths.h"
+
+#include <windows.h>
 
 std::string ProgramPath()
 {
@@ -18,26 +20,9 @@ std::string DefaultPluginPath()
     return ProgramFolder() + "BandReject.dll";
 }
 
-Plugin::Plugin() : Plugin(DefaultPluginPath()) {}
-
 std::string FullPath(const std::string& path)
 {
     char full[MAX_PATH];
     const DWORD length = GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
     return length > 0 && length < MAX_PATH ? std::string(full, length) : path;
-}
-
-Plugin::Plugin(const std::string& path) : path_(FullPath(path))
-{
-    module_.Attach(LoadLibraryA(path_.c_str()));
-    if (!module_)
-        throw HostError("cannot load the plug-in " + path_ + " (error " + std::to_string(GetLastError()) + ")");
-}
-
-FARPROC Plugin::Lookup(const char* name) const
-{
-    FARPROC function = GetProcAddress(module_, name);
-    if (!function)
-        throw HostError(path_ + " does not export " + name);
-    return function;
 }

@@ -1,8 +1,6 @@
-// Torture checks of the stream exports: formats, deliveries, bad samples, floating-point state
-// (with the settings exports and window beside them), extreme settings, lifecycle misuse and
-// many instances.
+// Checks of the stream exports: formats, deliveries, bad samples, extreme settings, lifecycle
+// misuse and many instances.
 #include <float.h>
-#include <xmmintrin.h>
 
 #include <algorithm>
 #include <cmath>
@@ -10,11 +8,9 @@
 #include <cstring>
 #include <memory>
 
-#include "res/resource_ids.h"
-#include "torture.h"
-#include "torture_support.h"
-#include "worker_thread.h"
-#include "xml/xml_node.h"
+#include "tools/shared/worker_thread.h"
+#include "tools/validator/campaign.h"
+#include "tools/validator/guarded_stream.h"
 
 namespace {
 
@@ -48,91 +44,6 @@ uint32_t ExpectedResult(int32_t n, const std::vector<uint32_t>& returned)
     return r < static_cast<uint32_t>(m) ? (n / limit) * limit + r : n;
 }
 
-
-// The settings exports through every store, with unchanged() asked after each call. False also
-// when an export made no record, so that no call can be skipped unnoticed.
-bool SettingsExportsKeep(const Plugin& plugin, const std::function<bool()>& unchanged)
-{
-    const std::string ini = ScratchFolder("fp-state") + "settings.ini";
-    const ScratchKey scratch("FpState");
-    const std::string& key = scratch.Path();
-    const auto free = PLUGIN_EXPORT(plugin, Free);
-    bool same = true, made = true;
-    auto after = [&](bool result) {
-        same = unchanged() && same;
-        made = made && result;
-    };
-    EffectInfo info{sizeof info, 0, nullptr, nullptr, 0, 0};
-    PLUGIN_EXPORT(plugin, PlugInInfo)(&info);
-    after(true);
-    EffectSettings* record = nullptr;
-    PLUGIN_EXPORT(plugin, Initialize)(ini.c_str(), "Band", nullptr, &record);
-    after(record != nullptr);
-    if (!record)
-        return false;
-    record->dryOut = 0.3;
-    record->cutOffFreq = 2500;
-    after(PLUGIN_EXPORT(plugin, SavePreset)(ini.c_str(), "Band", nullptr, record) == 1);
-    after(PLUGIN_EXPORT(plugin, SavePreset)(nullptr, key.c_str(), HKEY_CURRENT_USER, record) == 1);
-    XmlTree node(new XmlNode);
-    after(PLUGIN_EXPORT(plugin, SavePresetXml)(node.get(), record) == 1);
-    EffectSettings* loaded[4] = {};
-    PLUGIN_EXPORT(plugin, LoadPreset)(ini.c_str(), "Band", nullptr, &loaded[0]);
-    after(loaded[0] && loaded[0]->cutOffFreq == 2500);
-    PLUGIN_EXPORT(plugin, LoadPreset)(nullptr, key.c_str(), HKEY_CURRENT_USER, &loaded[1]);
-    after(loaded[1] && loaded[1]->cutOffFreq == 2500);
-    PLUGIN_EXPORT(plugin, InitializeXml)(node.get(), &loaded[2]);
-    after(loaded[2] && loaded[2]->cutOffFreq == 2500);
-    PLUGIN_EXPORT(plugin, CopySettings)(&loaded[3], record);
-    after(loaded[3] != nullptr);
-    for (EffectSettings* each : loaded) {
-        free(each);
-        after(true);
-    }
-    free(record);
-    after(true);
-    return same && made;
-}
-
-// A settings window created, painted, edited and destroyed: its response graph runs the
-// filter's own code, which sets flush-to-zero while it works. False also when the window did
-// not take the edit.
-bool SettingsWindowKeeps(const Plugin& plugin, const std::function<bool()>& unchanged)
-{
-    const HWND parent = CreateWindowExA(0, "Static", "validator", WS_POPUP | WS_BORDER, 0, 0, 720, 300,
-                                        nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-    if (!parent)
-        throw HostError("cannot create the host window");
-    ShowWindow(parent, SW_SHOWNOACTIVATE);
-    EffectSettings start{0.5, 0.5, 1000, 400, nullptr, nullptr, nullptr, 0};
-    EffectSettings* record = nullptr;
-    PLUGIN_EXPORT(plugin, CopySettings)(&record, &start);
-    bool same = unchanged();
-    const HWND window = PLUGIN_EXPORT(plugin, CreateSettingsWindow)(parent, record);
-    same = unchanged() && same;
-    bool committed = false;
-    if (window) {
-        ShowWindow(window, SW_SHOWNA);
-        UpdateWindow(window);
-        same = unchanged() && same;
-        SetDlgItemTextA(window, IDC_CENTRE_EDIT, "2500");
-        committed = record->cutOffFreq == 2500;
-        same = unchanged() && same;
-        SendMessageA(window, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 100),
-                     reinterpret_cast<LPARAM>(GetDlgItem(window, IDC_BANDWIDTH_SLIDER)));
-        same = unchanged() && same;
-        RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-        PumpMessages();
-        same = unchanged() && same;
-        DestroyWindow(window);
-        same = unchanged() && same;
-    }
-    DestroyWindow(parent);
-    PumpMessages();
-    PLUGIN_EXPORT(plugin, Free)(record);
-    same = unchanged() && same;
-    return same && committed;
-}
 }  // namespace
 
 void CheckFormats(Campaign& campaign)
@@ -144,14 +55,14 @@ void CheckFormats(Campaign& campaign)
         for (uint16_t channels : channelCounts) {
             const std::string format = Describe(rate, channels);
             {
-                TortureStream stream(campaign.Library(), {}, rate, channels, length);
+                GuardedStream stream(campaign.Library(), {}, rate, channels, length);
                 stream.Source().signal = Noise(campaign.Random(), channels, length);
                 stream.Process(length);
                 campaign.Check("formats: finite output, " + format, stream.OutputFinite(length));
                 campaign.Check("formats: buffers untouched outside the block, " + format, stream.CanariesIntact());
             }
             const uint16_t k = std::uniform_int_distribution<uint16_t>(0, channels - 1)(campaign.Random());
-            TortureStream stream(campaign.Library(), {}, rate, channels, length);
+            GuardedStream stream(campaign.Library(), {}, rate, channels, length);
             stream.Source().signal.assign(channels, std::vector<float>(length, 0.0f));
             stream.Source().signal[k][0] = 1.0f;
             stream.Process(length);
@@ -175,10 +86,10 @@ void CheckFormats(Campaign& campaign)
         for (int32_t count : {16385, 40000, 50000}) {
             const std::string format = std::to_string(count) + " samples in one request, " + Describe(44100, channels);
             const auto signal = Noise(campaign.Random(), channels, count);
-            TortureStream stream(campaign.Library(), {}, 44100, channels, count);
+            GuardedStream stream(campaign.Library(), {}, 44100, channels, count);
             stream.Source().signal = signal;
             const bool counted = stream.Process(count) == static_cast<uint32_t>(count);
-            TortureStream blocks(campaign.Library(), {}, 44100, channels, 16384);
+            GuardedStream blocks(campaign.Library(), {}, 44100, channels, 16384);
             blocks.Source().signal = signal;
             bool same = true;
             for (int32_t done = 0; done < count; done += 16384) {
@@ -203,7 +114,7 @@ void CheckDeliveries(Campaign& campaign)
     for (int32_t size : {1, 137, 4096, 16383, 16384, 16385, 1000000}) {
         // A quick run takes a short stretch of single samples: one call each.
         const int32_t length = campaign.Quick() && size == 1 ? 3000 : total;
-        TortureStream stream(campaign.Library(), settings, 44100, 2, total);
+        GuardedStream stream(campaign.Library(), settings, 44100, 2, total);
         stream.Source().signal = signal;
         // The stream's buffers are the host's whole recording; each call addresses the next piece.
         bool results = true;
@@ -211,7 +122,7 @@ void CheckDeliveries(Campaign& campaign)
         int32_t done = 0;
         while (done < length) {
             const int32_t count = std::min(size, length - done);
-            TortureStream* s = &stream;
+            GuardedStream* s = &stream;
             s->Source().position = done;
             results = results && s->Process(count) == static_cast<uint32_t>(count);
             out0.insert(out0.end(), s->Output(0), s->Output(0) + count);
@@ -225,7 +136,7 @@ void CheckDeliveries(Campaign& campaign)
     }
 
     {
-        TortureStream stream(campaign.Library(), settings, 44100, 2, 16);
+        GuardedStream stream(campaign.Library(), settings, 44100, 2, 16);
         stream.Source().signal = signal;
         stream.Source().deliver = [](uint32_t, size_t) { return 0u; };
         campaign.Check("deliveries: a callback that delivers nothing gives 0", stream.Process(16) == 0);
@@ -241,7 +152,7 @@ void CheckDeliveries(Campaign& campaign)
         const int requests = campaign.Quick() ? 10 : 100;
         const int32_t most = 40000;
         const auto longSignal = Noise(campaign.Random(), 2, static_cast<size_t>(requests) * most);
-        TortureStream stream(campaign.Library(), settings, 44100, 2, most);
+        GuardedStream stream(campaign.Library(), settings, 44100, 2, most);
         stream.Source().signal = longSignal;
         auto& random = campaign.Random();
         std::vector<uint32_t> returned;
@@ -288,7 +199,7 @@ void CheckDeliveries(Campaign& campaign)
     std::string firstFailure;
     for (int round = 0; round < rounds && rulesHeld && identical; ++round) {
         const int32_t n = std::uniform_int_distribution<int32_t>(0, 60000)(campaign.Random());
-        TortureStream stream(campaign.Library(), settings, 44100, 2, std::max(n, 1));
+        GuardedStream stream(campaign.Library(), settings, 44100, 2, std::max(n, 1));
         std::vector<std::vector<float>> part(2);
         part[0].assign(signal[0].begin(), signal[0].begin() + std::min(n, total));
         part[1].assign(signal[1].begin(), signal[1].begin() + std::min(n, total));
@@ -327,7 +238,7 @@ void CheckBadSamples(Campaign& campaign)
     const char* names[] = {"NaN", "+Inf", "-Inf", "1e30", "-1e30"};
     for (size_t b = 0; b < 5; ++b) {
         for (uint32_t rate : {44100u, 384000u}) {
-            TortureStream stream(campaign.Library(), {}, rate, 3, 4096);
+            GuardedStream stream(campaign.Library(), {}, rate, 3, 4096);
             auto signal = Noise(campaign.Random(), 3, 4 * 4096);
             const int at = std::uniform_int_distribution<int>(0, 4095)(campaign.Random());
             signal[1][at] = bad[b];
@@ -345,65 +256,6 @@ void CheckBadSamples(Campaign& campaign)
     }
 }
 
-void CheckFloatingPointState(Campaign& campaign)
-{
-    struct HostState {
-        const char* name;
-        unsigned x87;
-        unsigned mxcsr;
-    };
-    const HostState states[] = {
-        {"default", _PC_53 | _RC_NEAR, 0x1F80},
-        {"64-bit x87 precision, round down", _PC_64 | _RC_DOWN, 0x3F80},
-        {"flush-to-zero host, round up", _PC_24 | _RC_UP, 0x9FC0 | 0x4000},
-        {"round toward zero", _PC_53 | _RC_CHOP, 0x7F80},
-    };
-    for (const HostState& state : states) {
-        _control87(state.x87, _MCW_PC | _MCW_RC);
-        _mm_setcsr(state.mxcsr);
-        const unsigned x87Before = _control87(0, 0);
-        const unsigned mxcsrBefore = _mm_getcsr() & ~0x3Fu;
-        // Each part of the check keeps its first change for the report.
-        auto unchanged = [&](std::string& firstChange) {
-            // Status flags are sticky and set by the host's own arithmetic too; only control bits count.
-            const unsigned x87 = _control87(0, 0), mxcsr = _mm_getcsr() & ~0x3Fu;
-            if ((x87 != x87Before || mxcsr != mxcsrBefore) && firstChange.empty()) {
-                char text[96];
-                std::snprintf(text, sizeof text, "x87 %#x -> %#x, MXCSR %#x -> %#x", x87Before, x87, mxcsrBefore, mxcsr);
-                firstChange = text;
-            }
-            return x87 == x87Before && mxcsr == mxcsrBefore;
-        };
-        bool sameInside = true, sameAfter = true;
-        std::string streamChange;
-        {
-            TortureStream stream(campaign.Library(), {}, 44100, 2, 20000);
-            sameAfter = sameAfter && unchanged(streamChange);
-            stream.Source().signal = Noise(campaign.Random(), 2, 40000);
-            stream.Source().inside = [&] { sameInside = sameInside && unchanged(streamChange); };
-            stream.Process(20000);
-            sameAfter = sameAfter && unchanged(streamChange);
-            stream.Process(4096);
-            sameAfter = sameAfter && unchanged(streamChange);
-            PLUGIN_EXPORT(campaign.Library(), CloseStream)(stream.Record());
-            sameAfter = sameAfter && unchanged(streamChange);
-        }
-        sameAfter = sameAfter && unchanged(streamChange);
-        std::string settingsChange, windowChange;
-        const bool settingsSame = SettingsExportsKeep(campaign.Library(), [&] { return unchanged(settingsChange); });
-        const bool windowSame = SettingsWindowKeeps(campaign.Library(), [&] { return unchanged(windowChange); });
-        _control87(_PC_53 | _RC_NEAR, _MCW_PC | _MCW_RC);
-        _mm_setcsr(0x1F80);
-        campaign.Check(std::string("floating-point state: unchanged after every stream export, ") + state.name, sameAfter,
-                       streamChange);
-        campaign.Check(std::string("floating-point state: the host's inside its callback, ") + state.name, sameInside);
-        campaign.Check(std::string("floating-point state: unchanged after every settings export, ") + state.name,
-                       settingsSame, settingsChange);
-        campaign.Check(std::string("floating-point state: unchanged around the settings window, ") + state.name,
-                       windowSame, windowChange);
-    }
-}
-
 void CheckExtremeSettings(Campaign& campaign)
 {
     const uint32_t rate = 44100;
@@ -411,7 +263,7 @@ void CheckExtremeSettings(Campaign& campaign)
     const uint32_t bandwidths[] = {0, 1, 18375, 18376, 1000000, 2147483648u, 4294967295u};
     for (uint32_t centre : centres)
         for (uint32_t bandwidth : bandwidths) {
-            TortureStream stream(campaign.Library(), {1.0, centre, bandwidth}, rate, 2, 4096);
+            GuardedStream stream(campaign.Library(), {1.0, centre, bandwidth}, rate, 2, 4096);
             stream.Source().signal = Noise(campaign.Random(), 2, 8 * 4096);
             bool finite = true;
             for (int block = 0; block < 8; ++block) {
@@ -431,7 +283,7 @@ void CheckExtremeSettings(Campaign& campaign)
     for (double level : levels) {
         const auto input = Noise(campaign.Random(), 1, 4096);
         const auto filtered = ProcessWhole(campaign.Library(), {1.0, 1000, 400}, rate, input)[0];
-        TortureStream stream(campaign.Library(), {level, 1000, 400}, rate, 1, 4096);
+        GuardedStream stream(campaign.Library(), {level, 1000, 400}, rate, 1, 4096);
         stream.Source().signal = input;
         stream.Process(4096);
         int expectedFinite = 0, mismatches = 0;
@@ -451,13 +303,7 @@ void CheckExtremeSettings(Campaign& campaign)
 
 void CheckLifecycle(Campaign& campaign)
 {
-    const Plugin& plugin = campaign.Library();
-    const auto copySettings = PLUGIN_EXPORT(plugin, CopySettings);
-    const auto setCallBack = PLUGIN_EXPORT(plugin, SetStreamCallBack);
-    const auto openStream = PLUGIN_EXPORT(plugin, OpenStream);
-    const auto processStream = PLUGIN_EXPORT(plugin, ProcessStream);
-    const auto closeStream = PLUGIN_EXPORT(plugin, CloseStream);
-    const auto free = PLUGIN_EXPORT(plugin, Free);
+    const PluginLibrary& plugin = campaign.Library();
     WAVEFORMATEX format{WAVE_FORMAT_IEEE_FLOAT, 2, 44100, 44100 * 8, 8, 32, 0};
     EffectSettings host{1.0, 1.0, 1000, 400, nullptr, nullptr, nullptr, 0};
 
@@ -469,27 +315,27 @@ void CheckLifecycle(Campaign& campaign)
     const auto context = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&source));
 
     EffectSettings* record = nullptr;
-    copySettings(&record, &host);
+    plugin.CopySettings(&record, &host);
     campaign.Check("lifecycle: process before any callback returns 0",
-                   processStream(&block, record) == 0 && block.processedCount == 777 && left[0] == 0.5f);
-    setCallBack(SampleSource::Supply, context, record);
+                   plugin.ProcessStream(&block, record) == 0 && block.processedCount == 777 && left[0] == 0.5f);
+    plugin.SetStreamCallBack(SampleSource::Supply, context, record);
     campaign.Check("lifecycle: process before open returns 0 and touches nothing",
-                   processStream(&block, record) == 0 && block.processedCount == 777 && left[0] == 0.5f &&
+                   plugin.ProcessStream(&block, record) == 0 && block.processedCount == 777 && left[0] == 0.5f &&
                        source.calls == 0);
-    openStream(record, &format);
-    openStream(record, &format);
-    campaign.Check("lifecycle: open twice leaves one working stream", record->headNode && processStream(&block, record) == 4096);
-    campaign.Check("lifecycle: close twice returns 1 both times", closeStream(record) == 1 && closeStream(record) == 1);
-    campaign.Check("lifecycle: process after close returns 0", processStream(&block, record) == 0);
-    openStream(record, &format);
-    free(record);
+    plugin.OpenStream(record, &format);
+    plugin.OpenStream(record, &format);
+    campaign.Check("lifecycle: open twice leaves one working stream", record->headNode && plugin.ProcessStream(&block, record) == 4096);
+    campaign.Check("lifecycle: close twice returns 1 both times", plugin.CloseStream(record) == 1 && plugin.CloseStream(record) == 1);
+    campaign.Check("lifecycle: process after close returns 0", plugin.ProcessStream(&block, record) == 0);
+    plugin.OpenStream(record, &format);
+    plugin.Free(record);
 
     // A fresh record of the host's settings with a stream open on it.
     auto openRecord = [&](const WAVEFORMATEX& streamFormat) {
         EffectSettings* stream = nullptr;
-        copySettings(&stream, &host);
-        setCallBack(SampleSource::Supply, context, stream);
-        openStream(stream, &streamFormat);
+        plugin.CopySettings(&stream, &host);
+        plugin.SetStreamCallBack(SampleSource::Supply, context, stream);
+        plugin.OpenStream(stream, &streamFormat);
         return stream;
     };
     // Free must release an open stream's chain and filter history along with the record.
@@ -502,9 +348,9 @@ void CheckLifecycle(Campaign& campaign)
             EffectSettings* stream = openRecord(wide);
             if (i % 2 == 0) {
                 source.position = 0;
-                processStream(&block, stream);
+                plugin.ProcessStream(&block, stream);
             }
-            free(stream);
+            plugin.Free(stream);
         }
     };
     // Enough to fill the allocator's caches first, among them the 1024 frees that Wine's heap
@@ -515,12 +361,12 @@ void CheckLifecycle(Campaign& campaign)
         for (int i = 0; i < count; ++i) {
             EffectSettings* stream = openRecord(format);
             if (i % 3 == 0)
-                openStream(stream, &format);
+                plugin.OpenStream(stream, &format);
             source.position = 0;
-            processStream(&block, stream);
+            plugin.ProcessStream(&block, stream);
             if (i % 2 == 0)
-                closeStream(stream);
-            free(stream);
+                plugin.CloseStream(stream);
+            plugin.Free(stream);
         }
     };
     campaign.CheckNoGrowth("lifecycle: 1000 open/process/close cycles leave no growth", 50, 1000, cycle);
@@ -536,9 +382,9 @@ void CheckInstances(Campaign& campaign)
             settings.push_back({0.1 + 0.02 * i, static_cast<uint32_t>(200 + 97 * i), static_cast<uint32_t>(50 + 31 * i)});
             signals.push_back(Noise(campaign.Random(), 2, length));
         }
-        std::vector<std::unique_ptr<TortureStream>> streams;
+        std::vector<std::unique_ptr<GuardedStream>> streams;
         for (int i = 0; i < count; ++i) {
-            streams.emplace_back(new TortureStream(campaign.Library(), settings[i], 44100, 2, length));
+            streams.emplace_back(new GuardedStream(campaign.Library(), settings[i], 44100, 2, length));
             streams.back()->Source().signal = signals[i];
         }
         std::vector<std::vector<float>> outputs(count);
