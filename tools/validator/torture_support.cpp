@@ -42,10 +42,17 @@ uint32_t __cdecl SampleSource::Supply(uint32_t context, SampleBlock* block)
         }
     }
     self->position += asked;
-    if (self->inside)
-        self->inside();
     const size_t call = self->calls++;
-    return self->deliver ? self->deliver(asked, call) : asked;
+    if (self->failed)
+        return 0;
+    try {
+        if (self->inside)
+            self->inside();
+        return self->deliver ? self->deliver(asked, call) : asked;
+    } catch (...) {
+        self->failed = true;
+        return 0;
+    }
 }
 
 TortureStream::TortureStream(const Plugin& plugin, const StreamSettings& settings, uint32_t sampleRate,
@@ -78,7 +85,10 @@ uint32_t TortureStream::Process(int32_t count)
 {
     SampleBlock block{0, pointers_.data(), pointers_.data() + pointers_.size(), pointers_.data() + pointers_.size(),
                       count, 0, 0};
-    return PLUGIN_EXPORT(plugin_, ProcessStream)(&block, record_);
+    const uint32_t processed = PLUGIN_EXPORT(plugin_, ProcessStream)(&block, record_);
+    if (source_.failed)
+        throw HostError("the check's sample source failed inside ProcessStream");
+    return processed;
 }
 
 bool TortureStream::CanariesIntact() const

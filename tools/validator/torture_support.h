@@ -18,13 +18,16 @@ struct StreamSettings {
 };
 
 // The host's sample source. It writes the whole requested block from its signal and returns
-// what deliver() says, so a short delivery still leaves defined samples in the block.
+// what deliver() says, so a short delivery still leaves defined samples in the block. A deliver
+// or inside that throws does not unwind through the plug-in: the source delivers nothing from
+// then on and failed is set.
 struct SampleSource {
     std::vector<std::vector<float>> signal;
     size_t position = 0;
     std::function<uint32_t(uint32_t asked, size_t call)> deliver;
     std::function<void()> inside;
     size_t calls = 0;
+    bool failed = false;
 
     static uint32_t __cdecl Supply(uint32_t context, SampleBlock* block);
 };
@@ -41,7 +44,8 @@ public:
 
     bool IsOpen() const { return record_ && record_->headNode; }
     SampleSource& Source() { return source_; }
-    // One ProcessStream call over the first count samples of every buffer.
+    // One ProcessStream call over the first count samples of every buffer. Throws HostError,
+    // once the plug-in has returned, when the source failed inside it.
     uint32_t Process(int32_t count);
     const float* Output(uint16_t channel) const { return &buffers_[channel][kGuard]; }
     bool CanariesIntact() const;
