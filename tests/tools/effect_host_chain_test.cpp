@@ -70,8 +70,8 @@ TEST_F(ChainCommand, ABatchRunsOneChainPerWorker)
     ASSERT_TRUE(CreateDirectoryA((folder + "out").c_str(), nullptr));
     for (uint32_t seed = 1; seed <= 4; ++seed)
         Write("in" + std::to_string(seed) + ".wav", FloatNoise(9000 + seed * 1000, 44100, seed));
-    const RunResult batch =
-        RunEffectHost("process " + Quoted(folder + "in*.wav") + " --out-dir " + Quoted(folder + "out") + " --jobs 2 " + chain);
+    const RunResult batch = RunEffectHost("process " + Quoted(folder + "in*.wav") + " --out-dir " +
+                                          Quoted(folder + "out") + " --jobs 2 " + chain);
     ASSERT_EQ(0u, batch.exitCode) << batch.output;
     for (uint32_t seed = 1; seed <= 4; ++seed) {
         const std::string name = "in" + std::to_string(seed) + ".wav";
@@ -143,7 +143,8 @@ TEST_F(ChainCommand, BadChainsGiveOneErrorLineAndNoOutput)
         const RunResult run = Process(in, out, c.first);
         EXPECT_NE(0u, run.exitCode);
         EXPECT_NE(std::string::npos, run.output.find(c.second)) << run.output;
-        EXPECT_EQ(std::string::npos, run.output.find("effect-host: ", run.output.find("effect-host: ") + 1)) << run.output;
+        const size_t error = run.output.find("effect-host: ");
+        EXPECT_EQ(std::string::npos, run.output.find("effect-host: ", error + 1)) << "one error line: " << run.output;
         EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(out.c_str()));
     }
 }

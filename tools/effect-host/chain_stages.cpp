@@ -5,9 +5,9 @@
 
 #include "starting_settings.h"
 
+namespace {
 const std::vector<std::string> kHumOptions = {"hum", "harmonics"};
 
-namespace {
 // Wide enough that a hum which drifts a little stays inside, and that the notch settles
 // within about 100 ms; narrow enough to leave music a few tens of hertz away alone.
 constexpr uint32_t kHumBandwidth = 10;
@@ -53,14 +53,34 @@ void AddStages(const Plugin& plugin, const Options& group, std::vector<ChainStag
 }
 }  // namespace
 
-std::vector<std::vector<char*>> SplitAtThen(int argc, char** argv)
+std::vector<Options> StageGroups(int argc, char** argv, const std::vector<std::string>& commandOptions,
+                                 const std::vector<std::string>& flags)
 {
-    std::vector<std::vector<char*>> groups(1);
+    std::vector<std::vector<char*>> words(1);
     for (int i = 0; i < argc; ++i) {
         if (std::strcmp(argv[i], "--then") == 0)
-            groups.emplace_back();
+            words.emplace_back();
         else
-            groups.back().push_back(argv[i]);
+            words.back().push_back(argv[i]);
+    }
+    std::vector<std::string> settings = kSettingsOptions;
+    settings.insert(settings.end(), kHumOptions.begin(), kHumOptions.end());
+    std::vector<Options> groups;
+    for (std::vector<char*>& group : words) {
+        groups.emplace_back(static_cast<int>(group.size()), group.data(), flags);
+        const Options& options = groups.back();
+        if (groups.size() == 1) {
+            std::vector<std::string> known = settings;
+            known.insert(known.end(), commandOptions.begin(), commandOptions.end());
+            options.Allow(known);
+            continue;
+        }
+        for (const std::string& name : commandOptions)
+            if (options.Has(name))
+                throw UsageError("--" + name + " goes before the first --then");
+        options.Allow(settings);
+        if (!options.Positional().empty())
+            throw UsageError("a stage after --then takes settings options, not '" + options.Positional()[0] + "'");
     }
     return groups;
 }

@@ -9,11 +9,11 @@
 #include "options.h"
 #include "tools/effect-host/stream_chain.h"
 
-// The words before the first --then, and those of each group after one.
-std::vector<std::vector<char*>> SplitAtThen(int argc, char** argv);
-
-// Options a group may hold besides those StartingSettings reads.
-extern const std::vector<std::string> kHumOptions;
+// The command's words split at --then, one Options per group: the first holds the positional
+// words and the command's own options (commandOptions, of which flags take no value) besides its
+// stage's settings, the others settings only. Throws UsageError for a word out of place.
+std::vector<Options> StageGroups(int argc, char** argv, const std::vector<std::string>& commandOptions,
+                                 const std::vector<std::string>& flags);
 
 // Throws UsageError (or HostError when a stage's settings cannot be read), naming the group
 // when there are several, for an empty group, a bad --hum or more than kMaxChainStages stages.

@@ -108,25 +108,9 @@ int RunBatch(const Plugin& plugin, const std::vector<ChainStage>& stages, const 
 
 int RunProcess(int argc, char** argv)
 {
-    std::vector<std::vector<char*>> words = SplitAtThen(argc, argv);
-    const std::vector<std::string> flags = {"same-format"};
-    std::vector<Options> groups{Options(static_cast<int>(words[0].size()), words[0].data(), flags)};
-    std::vector<std::string> stageOptions = kSettingsOptions;
-    stageOptions.insert(stageOptions.end(), kHumOptions.begin(), kHumOptions.end());
-    const std::vector<std::string> commandOptions = {"same-format", "block", "out-dir", "jobs"};
-    for (size_t g = 1; g < words.size(); ++g) {
-        groups.emplace_back(static_cast<int>(words[g].size()), words[g].data(), flags);
-        for (const std::string& name : commandOptions)
-            if (groups.back().Has(name))
-                throw UsageError("--" + name + " goes before the first --then");
-        groups.back().Allow(stageOptions);
-        if (!groups.back().Positional().empty())
-            throw UsageError("a stage after --then takes settings options, not '" + groups.back().Positional()[0] + "'");
-    }
+    const std::vector<Options> groups =
+        StageGroups(argc, argv, {"same-format", "block", "out-dir", "jobs"}, {"same-format"});
     const Options& options = groups[0];
-    std::vector<std::string> known = stageOptions;
-    known.insert(known.end(), commandOptions.begin(), commandOptions.end());
-    options.Allow(known);
     const bool batch = options.Has("out-dir");
     if (batch ? options.Positional().empty() : options.Positional().size() != 2)
         throw UsageError("process takes an input and an output file, or input files and --out-dir DIR");
