@@ -62,7 +62,8 @@ hold_desktop() {
     echo "Wine's desktop did not start; tests that open windows may seem slow" >&2
 }
 
+# configure_and_build [TARGET...]: everything, or only the targets named (and what they need).
 configure_and_build() {
     cmake -S "$repo" -B "$build_dir" -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw-i686.cmake" >/dev/null
-    cmake --build "$build_dir" -j"$(nproc)"
+    cmake --build "$build_dir" -j"$(nproc)" ${1:+--target "$@"}
 }

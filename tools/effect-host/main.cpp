@@ -15,10 +15,12 @@ struct Command {
 
 const Command kCommands[] = {
     {"process", RunProcess,
-     "process (IN.wav OUT.wav | IN.wav... --out-dir DIR [--jobs N]) [--preset-xml FILE | --preset-ini FILE --section NAME | --preset-reg KEY]"
-     " [--cutoff HZ] [--bandwidth HZ] [--level PERCENT] [--same-format] [--block N]"},
-    {"make-hum", RunMakeHum, "make-hum OUT.wav [--seconds S] [--rate HZ] [--hum HZ]"},
-    {"level", RunLevel, "level IN.wav [--at HZ]"},
+     "process (IN.wav OUT.wav | IN.wav... --out-dir DIR [--jobs N]) [--same-format] [--block N] STAGE [--then STAGE]...\n"
+     "    STAGE: [--preset-xml FILE | --preset-ini FILE --section NAME | --preset-reg KEY] [--cutoff HZ] [--bandwidth HZ]"
+     " [--level PERCENT]\n"
+     "        or --hum HZ [--harmonics N] [--bandwidth HZ]: N stages at HZ, 2 x HZ, ... (N 5 unless given)"},
+    {"make-hum", RunMakeHum, "make-hum OUT.wav [--seconds S] [--rate HZ] [--hum HZ] [--harmonics N]"},
+    {"level", RunLevel, "level IN.wav [--at HZ[,HZ]...]"},
     {"graph", RunGraph,
      "graph OUT.png [--cutoff HZ] [--bandwidth HZ] [--level PERCENT] [--preset-...] [--width PX] [--height PX]"},
     {"info", RunInfo, "info"},

@@ -2,13 +2,14 @@
 // the plug-in for.
 #include <cstdio>
 #include <map>
+#include <memory>
 #include <vector>
 
+#include "tools/effect-host/chain_stages.h"
 #include "tools/effect-host/commands.h"
 #include "tools/effect-host/file_patterns.h"
 #include "tools/effect-host/parallel_jobs.h"
 #include "tools/effect-host/process_file.h"
-#include "tools/shared/settings_record.h"
 
 namespace {
 
@@ -30,22 +31,16 @@ private:
     int shown_ = 0;
 };
 
-SettingsRecord StreamRecord(const PluginLibrary& plugin, const SettingsRecord& settings)
-{
-    EffectSettings* stream = nullptr;
-    if (!plugin.CopySettings(&stream, settings.Get()) || !stream)
-        throw HostError("the plug-in could not allocate a stream record");
-    return SettingsRecord(plugin, stream);
-}
-
 // "a.wav -> b.wav: 1000 frames, 2 channel(s), ... ; level ...", then what the user should know.
-std::string ResultLines(const ProcessRequest& request, const ProcessResult& result, const EffectSettings& settings)
+std::string ResultLines(const ProcessRequest& request, const ProcessResult& result, const StreamChain& chain)
 {
     std::string lines;
     for (const std::string& warning : result.warnings)
         lines += "effect-host: warning: " + request.input + ": " + warning + "\n";
+    for (const std::string& note : result.notes)
+        lines += "effect-host: note: " + request.input + ": " + note + "\n";
     lines += "effect-host: " + request.input + " -> " + request.output + ": " + std::to_string(result.frames) +
-             " frames, " + result.inputFormat.Describe() + "; " + DescribeSettings(settings);
+             " frames, " + result.inputFormat.Describe() + "; " + DescribeStages(chain, result.stages);
     if (result.outputContainer != WavContainer::Riff)
         lines += std::string("; written as ") + ContainerName(result.outputContainer);
     lines += "\n";
@@ -69,7 +64,7 @@ std::string OutputName(const std::string& folder, const std::string& input, bool
     return folder + (last == '\\' || last == '/' ? "" : "\\") + name;
 }
 
-int RunBatch(const PluginLibrary& plugin, const SettingsRecord& settings, const std::vector<ProcessRequest>& requests,
+int RunBatch(const PluginLibrary& plugin, const std::vector<ChainStage>& stages, const std::vector<ProcessRequest>& requests,
              unsigned jobs)
 {
     std::map<std::string, std::string> outputs;
@@ -82,9 +77,9 @@ int RunBatch(const PluginLibrary& plugin, const SettingsRecord& settings, const 
                              request.output);
     }
     const unsigned workers = std::min<unsigned>(jobs, static_cast<unsigned>(requests.size()));
-    std::vector<SettingsRecord> records;
+    std::vector<std::unique_ptr<StreamChain>> chains;
     for (unsigned w = 0; w < workers; ++w)
-        records.push_back(StreamRecord(plugin, settings));
+        chains.push_back(std::make_unique<StreamChain>(plugin, stages));
 
     CriticalSection outputLock;
     size_t finished = 0, failed = 0;
@@ -93,7 +88,8 @@ int RunBatch(const PluginLibrary& plugin, const SettingsRecord& settings, const 
         std::string lines;
         bool ok = true;
         try {
-            lines = ResultLines(request, ProcessFile(plugin, records[worker].Get(), request), *settings.Get());
+            const StreamChain& chain = *chains[worker];
+            lines = ResultLines(request, ProcessFile(chain, request), chain);
         } catch (const std::exception& error) {
             lines = "effect-host: error: " + request.input + ": " + error.what() + "\n";
             ok = false;
@@ -112,11 +108,9 @@ int RunBatch(const PluginLibrary& plugin, const SettingsRecord& settings, const 
 
 int RunProcess(int argc, char** argv)
 {
-    const std::vector<std::string> flags = {"same-format"};
-    Options options(argc, argv, flags);
-    std::vector<std::string> known = kSettingsOptions;
-    known.insert(known.end(), {"same-format", "block", "out-dir", "jobs"});
-    options.Allow(known);
+    const std::vector<Options> groups =
+        StageGroups(argc, argv, {"same-format", "block", "out-dir", "jobs"}, {"same-format"});
+    const Options& options = groups[0];
     const bool batch = options.Has("out-dir");
     if (batch ? options.Positional().empty() : options.Positional().size() != 2)
         throw UsageError("process takes an input and an output file, or input files and --out-dir DIR");
@@ -130,7 +124,7 @@ int RunProcess(int argc, char** argv)
         throw UsageError("--jobs takes a number from 1 to " + std::to_string(kMaxWorkers));
 
     PluginLibrary plugin;
-    SettingsRecord settings = StartingSettings(plugin, options);
+    const std::vector<ChainStage> stages = ChainStages(plugin, groups);
     ProcessRequest request;
     request.sameFormat = options.Has("same-format");
     request.hostBlock = hostBlock;
@@ -146,13 +140,17 @@ int RunProcess(int argc, char** argv)
                 request.output = OutputName(folder, input, request.sameFormat);
                 requests.push_back(request);
             }
-        return RunBatch(plugin, settings, requests, jobs);
+        return RunBatch(plugin, stages, requests, jobs);
     }
 
     request.input = options.Positional()[0];
     request.output = options.Positional()[1];
-    SettingsRecord stream = StreamRecord(plugin, settings);
-    const ProcessResult result = ProcessFile(plugin, stream.Get(), request, Progress());
-    std::fputs(ResultLines(request, result, *settings.Get()).c_str(), stderr);
+    const StreamChain chain(plugin, stages);
+    try {
+        const ProcessResult result = ProcessFile(chain, request, Progress());
+        std::fputs(ResultLines(request, result, chain).c_str(), stderr);
+    } catch (const std::exception& error) {
+        throw HostError(request.input + ": " + error.what());
+    }
     return 0;
 }

@@ -4,47 +4,17 @@
 #include <memory>
 
 namespace {
-struct InputFeed {
-    WavReader* reader;
-    uint16_t channels;
-};
-
-uint32_t __cdecl FeedFromFile(uint32_t context, SampleBlock* block)
+WAVEFORMATEX StreamFormat(const WavFormat& format)
 {
-    auto* feed = reinterpret_cast<InputFeed*>(static_cast<uintptr_t>(context));
-    const uint32_t asked = block->sampleCount > 0 ? static_cast<uint32_t>(block->sampleCount) : 0;
-    const uint32_t delivered = feed->reader->ReadFrames(block->channelsBegin, asked);
-    // The chain filters the whole block; what the file could not fill is silence, not stale data.
-    for (uint16_t k = 0; k < feed->channels; ++k)
-        std::fill(block->channelsBegin[k] + delivered, block->channelsBegin[k] + asked, 0.0f);
-    return delivered;
+    WAVEFORMATEX header{};
+    header.wFormatTag = format.encoding == SampleEncoding::Float ? WAVE_FORMAT_IEEE_FLOAT : WAVE_FORMAT_PCM;
+    header.nChannels = format.channels;
+    header.nSamplesPerSec = format.sampleRate;
+    header.wBitsPerSample = format.bitsPerSample;
+    header.nBlockAlign = static_cast<WORD>(format.BytesPerFrame());
+    header.nAvgBytesPerSec = format.sampleRate * header.nBlockAlign;
+    return header;
 }
-
-// Closes the stream on every path, so the record can take the next file.
-class OpenStreamGuard {
-public:
-    OpenStreamGuard(const PluginLibrary& plugin, EffectSettings* record, const WavFormat& format)
-        : close_(plugin.CloseStream), record_(record)
-    {
-        WAVEFORMATEX header{};
-        header.wFormatTag = format.encoding == SampleEncoding::Float ? WAVE_FORMAT_IEEE_FLOAT : WAVE_FORMAT_PCM;
-        header.nChannels = format.channels;
-        header.nSamplesPerSec = format.sampleRate;
-        header.wBitsPerSample = format.bitsPerSample;
-        header.nBlockAlign = static_cast<WORD>(format.BytesPerFrame());
-        header.nAvgBytesPerSec = format.sampleRate * header.nBlockAlign;
-        plugin.OpenStream(record, &header);
-        if (!record->headNode)
-            throw HostError("the plug-in could not open the stream");
-    }
-    ~OpenStreamGuard() { close_(record_); }
-    OpenStreamGuard(const OpenStreamGuard&) = delete;
-    OpenStreamGuard& operator=(const OpenStreamGuard&) = delete;
-
-private:
-    decltype(&::CloseStream) close_;
-    EffectSettings* record_;
-};
 
 WavFormat OutputFormat(const WavFormat& input, bool sameFormat)
 {
@@ -56,6 +26,24 @@ WavFormat OutputFormat(const WavFormat& input, bool sameFormat)
     }
     return output;
 }
+
+// The stages that run at the file's rate, with a note for each harmonic left out.
+std::vector<size_t> StagesToRun(const StreamChain& chain, uint32_t sampleRate, std::vector<std::string>& notes)
+{
+    const std::vector<size_t> stages = chain.StagesFor(sampleRate);
+    for (size_t k = 0, next = 0; k < chain.Size(); ++k) {
+        if (next < stages.size() && stages[next] == k) {
+            ++next;
+            continue;
+        }
+        notes.push_back("the hum's harmonic at " + std::to_string(chain.Settings(k).cutOffFreq) +
+                        " Hz is at or above half the sample rate and left out");
+    }
+    if (stages.empty())
+        throw HostError("no stage left to run: every frequency of --hum is at or above half the sample rate (" +
+                        std::to_string(sampleRate) + " Hz)");
+    return stages;
+}
 }  // namespace
 
 const char* ContainerName(WavContainer container)
@@ -64,8 +52,8 @@ const char* ContainerName(WavContainer container)
     return names[static_cast<int>(container)];
 }
 
-ProcessResult ProcessFile(const PluginLibrary& plugin, EffectSettings* record, const ProcessRequest& request,
-                          const ProgressReport& progress)
+ProcessResult ProcessFile(const StreamChain& chain, const ProcessRequest& request, const ProgressReport& progress,
+                          const InputReading& readInput)
 {
     WavReader reader(request.input);
     ProcessResult result;
@@ -73,7 +61,7 @@ ProcessResult ProcessFile(const PluginLibrary& plugin, EffectSettings* record, c
     result.outputFormat = OutputFormat(reader.Format(), request.sameFormat);
     if (!reader.Warning().empty())
         result.warnings.push_back(reader.Warning());
-    const uint16_t channels = result.inputFormat.channels;
+    result.stages = StagesToRun(chain, result.inputFormat.sampleRate, result.notes);
 
     WavLayout layout;
     layout.format = result.outputFormat;
@@ -84,7 +72,7 @@ ProcessResult ProcessFile(const PluginLibrary& plugin, EffectSettings* record, c
 
     std::vector<std::unique_ptr<float[]>> buffers;
     std::vector<float*> pointers;
-    for (uint16_t k = 0; k < channels; ++k) {
+    for (uint16_t k = 0; k < result.inputFormat.channels; ++k) {
         buffers.emplace_back(new float[request.hostBlock]);
         pointers.push_back(buffers.back().get());
     }
@@ -96,14 +84,14 @@ ProcessResult ProcessFile(const PluginLibrary& plugin, EffectSettings* record, c
     result.outputContainer = writer.Container();
     for (const std::string& chunk : writer.DroppedChunks())
         result.warnings.push_back(chunk + " left out: " + ContainerName(writer.Container()) + " cannot hold it");
-    InputFeed feed{&reader, channels};
-    plugin.SetStreamCallBack(FeedFromFile, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&feed)), record);
-    const auto processStream = plugin.ProcessStream;
+    FrameSource source = [&reader, &readInput](float* const* channels, uint32_t frames) {
+        return readInput ? readInput(reader, channels, frames) : reader.ReadFrames(channels, frames);
+    };
     {
-        OpenStreamGuard stream(plugin, record, result.inputFormat);
+        ChainRun run(chain, result.stages, StreamFormat(result.inputFormat), source);
         for (;;) {
             block.sampleCount = static_cast<int32_t>(request.hostBlock);
-            const uint32_t processed = processStream(&block, record);
+            const uint32_t processed = run.Process(block);
             const uint32_t usable = std::min(processed, request.hostBlock);
             writer.WriteFrames(pointers.data(), usable);
             result.frames += usable;
@@ -112,6 +100,10 @@ ProcessResult ProcessFile(const PluginLibrary& plugin, EffectSettings* record, c
             if (processed < request.hostBlock)
                 break;
         }
+        // A plug-in that fails inside returns a short count, as at the end of the input.
+        if (!run.InputEnded() || run.FramesRead() != result.frames)
+            throw HostError("the plug-in stopped after " + std::to_string(result.frames) + " of " +
+                            std::to_string(layout.frames) + " frames");
     }
     reader.Close();
     writer.Finish();

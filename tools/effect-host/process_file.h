@@ -1,4 +1,4 @@
-// One input file through one of the plug-in's stream records into one output file.
+// One input file through a chain of the plug-in's stream records into one output file.
 #pragma once
 
 #include <cstdint>
@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/shared/plugin_library.h"
+#include "tools/effect-host/stream_chain.h"
 #include "tools/wav/wav_file.h"
 
 struct ProcessRequest {
@@ -22,13 +22,17 @@ struct ProcessResult {
     WavFormat outputFormat;
     WavContainer outputContainer = WavContainer::Riff;
     uint64_t clipped = 0;
+    std::vector<size_t> stages;  // the chain's stages that ran, in order
     std::vector<std::string> warnings;
+    std::vector<std::string> notes;
 };
 
-// record: a settings record of the plug-in's own that this call may open a stream on; it is
-// closed again on return. progress, when given, is called after every block.
+// progress, when given, is called after every block. readInput reads the input's frames:
+// by default the reader itself; tests stand in one that fails part way. A failure leaves no
+// output and does not touch the file the output would replace.
 using ProgressReport = std::function<void(uint64_t framesDone, uint64_t framesTotal, uint32_t sampleRate)>;
-ProcessResult ProcessFile(const PluginLibrary& plugin, EffectSettings* record, const ProcessRequest& request,
-                          const ProgressReport& progress = nullptr);
+using InputReading = std::function<uint32_t(WavReader& reader, float* const* channels, uint32_t frames)>;
+ProcessResult ProcessFile(const StreamChain& chain, const ProcessRequest& request,
+                          const ProgressReport& progress = nullptr, const InputReading& readInput = nullptr);
 
 const char* ContainerName(WavContainer container);
