@@ -110,8 +110,10 @@ WavWriter::WavWriter(const std::string& name, std::unique_ptr<ByteSink> output, 
     }
     Write(h.data(), h.size());
     WriteChunks(false);
-    // RF64 readers take the data size from ds64 when the chunk's own says 0xFFFFFFFF.
-    h = ChunkHeader(container, id("data"), HasDs64(container) ? kRiffLimit : dataBytes);
+    // RF64 readers take the data size from ds64 when the chunk's own says 0xFFFFFFFF. An empty
+    // chunk says 0: with 0 in ds64 too, readers take it for a stream whose writer never came
+    // back, and read the chunks after it as audio.
+    h = ChunkHeader(container, id("data"), HasDs64(container) && dataBytes != 0 ? kRiffLimit : dataBytes);
     Write(h.data(), h.size());
 }
 
