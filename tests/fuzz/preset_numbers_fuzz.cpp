@@ -1,5 +1,5 @@
 // The numbers of preset texts, as the number texts and the XML typed values read and write
-// them, against the C locale's own strtod, strtol and strtoul.
+// them, against the C locale's own strtod, strtol and strtoul; and the stored levels they hold.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cerrno>
@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "host/stored_level.h"
 #include "platform/number_text.h"
 #include "xml/xml_node.h"
 
@@ -84,6 +85,10 @@ void CheckWriting(FuzzedDataProvider& input)
     Check(text.find(',') == std::string::npos);
     if (std::isfinite(number))
         Check(SameDouble(TextToDouble(text), number));
+    // Any level stores without overflow; every stored level loads and saves back as itself.
+    LevelToStored(number);
+    const uint32_t stored = input.ConsumeIntegral<uint32_t>();
+    Check(LevelToStored(StoredToLevel(stored)) == stored);
     const int32_t integer = input.ConsumeIntegral<int32_t>();
     Check(std::strtol(DecimalText(integer).c_str(), nullptr, 10) == integer);
 
