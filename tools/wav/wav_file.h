@@ -89,8 +89,8 @@ struct WavLayout {
     std::vector<WavChunk> chunks;
 };
 
-// Writes to a ReplacementFile (or another sink), put in place only by Finish: a failed run, the constructor's
-// included, leaves no partial file and does not touch a file it would replace.
+// Writes to a sink (a ReplacementFile for a path), put in place only by Finish: a failed run,
+// the constructor's included, leaves no partial file and does not touch a file it would replace.
 class WavWriter {
 public:
     // Opens the source of the layout's chunks when the first of them is copied.
