@@ -118,8 +118,9 @@ bool EntityReferencesBounded(IXMLDOMDocument* document, IXMLDOMNode* root)
 // parser sees them, since the parser's own time is what the bound is about.
 bool FileAttributesBounded(const std::string& path)
 {
-    FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    // Shared for writing too: a file another program holds open for writing still reads.
+    FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file)
         return false;
     std::vector<uint8_t> bytes;
