@@ -25,6 +25,7 @@ native_fuzz(dialog_template_fuzz LIBRARIES native_platform)
 native_fuzz(preset_numbers_fuzz LIBRARIES native_platform)
 native_fuzz(graph_layout_fuzz LIBRARIES native_graph)
 native_fuzz(attribute_limit_fuzz LIBRARIES native_platform)
+native_fuzz(dsp_chain_fuzz LIBRARIES native_dsp)
 
 # The list scripts/test.sh fuzzes, one name a line.
 get_property(targets GLOBAL PROPERTY native_fuzz_targets)
