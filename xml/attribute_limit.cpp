@@ -62,11 +62,11 @@ std::string DeclaredEncoding(const std::string& text)
 }
 
 // Encodings in which every ASCII character is its own byte and no other character holds one of
-// "<", "=", "&", "#", "%" or a quote.
+// "<", "=", "&", "#", "%" or a quote (not ISO-2022, whose two-byte characters may).
 bool AsciiTransparent(const std::string& encoding)
 {
-    static const char* const kNames[] = {"utf-8", "us-ascii", "ascii", "iso-8859-", "windows-125", "latin1",
-                                         "cp125", "shift_jis", "euc-jp", "euc-kr", "gb2312", "gbk", "big5"};
+    static const char* const kNames[] = {"utf-8", "us-ascii", "ascii",     "iso-8859-", "windows-125", "latin1", "cp125",
+                                         "koi8-", "euc-",     "shift_jis", "gb2312",    "gbk",         "big5"};
     return encoding.empty() || std::any_of(std::begin(kNames), std::end(kNames), [&](const char* name) {
                return encoding.compare(0, std::char_traits<char>::length(name), name) == 0;
            });
