@@ -1,7 +1,6 @@
 #include "xml/attribute_limit.h"
 
 #include <algorithm>
-#include <cctype>
 #include <string>
 
 namespace {
@@ -56,8 +55,9 @@ std::string DeclaredEncoding(const std::string& text)
         return std::string();
     const size_t close = declaration.find(declaration[quote], quote + 1);
     std::string encoding = declaration.substr(quote + 1, close == std::string::npos ? 0 : close - quote - 1);
+    // ASCII only, whatever the runtime's locale.
     for (char& c : encoding)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
     return encoding;
 }
 
