@@ -4,7 +4,12 @@
 #include "dsp/band_reject_node.h"
 #include "dsp/packed_filter.h"
 
+#ifdef __clang__
+// clang takes the switch only as an attribute of each function (the native build).
+#pragma clang attribute push(__attribute__((target("avx"))), apply_to = function)
+#else
 #pragma GCC target("avx")
+#endif
 #include <immintrin.h>
 
 #include "dsp/lane_filter.h"
@@ -58,3 +63,7 @@ void FilterPassAvx(const BandRejectNode::Coefficients& c, BandRejectNode::Channe
 {
     FilterPass<AvxLanes>(c, history, channels, channelCount, count, level);
 }
+
+#ifdef __clang__
+#pragma clang attribute pop
+#endif

@@ -14,6 +14,7 @@ struct SampleBlock {
     int32_t processedCount;       // written by ProcessStream
     uint32_t carried;             // copied along, never interpreted
 };
+#ifndef BANDREJECT_NATIVE  // the host's 32-bit layout
 static_assert(sizeof(SampleBlock) == 28, "SampleBlock is 28 bytes");
 static_assert(offsetof(SampleBlock, reserved) == 0, "SampleBlock layout");
 static_assert(offsetof(SampleBlock, channelsBegin) == 4, "SampleBlock layout");
@@ -22,6 +23,7 @@ static_assert(offsetof(SampleBlock, channelsCapacityEnd) == 12, "SampleBlock lay
 static_assert(offsetof(SampleBlock, sampleCount) == 16, "SampleBlock layout");
 static_assert(offsetof(SampleBlock, processedCount) == 20, "SampleBlock layout");
 static_assert(offsetof(SampleBlock, carried) == 24, "SampleBlock layout");
+#endif
 
 inline int ChannelsIn(const SampleBlock& block)
 {

@@ -27,6 +27,7 @@ struct EffectSettings {
     StreamCallBack callBack;
     uint32_t callBackContext; // handed back to callBack as its first argument
 };
+#ifndef BANDREJECT_NATIVE  // the host's 32-bit layout
 static_assert(sizeof(void*) == 4, "the host's records have 32-bit pointers");
 static_assert(sizeof(EffectSettings) == 40, "EffectSettings is 40 bytes");
 static_assert(offsetof(EffectSettings, dryOut) == 0, "EffectSettings layout");
@@ -37,6 +38,7 @@ static_assert(offsetof(EffectSettings, headNode) == 24, "EffectSettings layout")
 static_assert(offsetof(EffectSettings, filterNode) == 28, "EffectSettings layout");
 static_assert(offsetof(EffectSettings, callBack) == 32, "EffectSettings layout");
 static_assert(offsetof(EffectSettings, callBackContext) == 36, "EffectSettings layout");
+#endif
 
 // Owned by the host; the host sets structSize to 24 before PlugInInfo fills the rest.
 struct EffectInfo {
@@ -47,6 +49,7 @@ struct EffectInfo {
     uint32_t code1;
     uint32_t code2;
 };
+#ifndef BANDREJECT_NATIVE  // the host's 32-bit layout
 static_assert(sizeof(EffectInfo) == 24, "EffectInfo is 24 bytes");
 static_assert(offsetof(EffectInfo, structSize) == 0, "EffectInfo layout");
 static_assert(offsetof(EffectInfo, reserved) == 4, "EffectInfo layout");
@@ -54,3 +57,4 @@ static_assert(offsetof(EffectInfo, effectName) == 8, "EffectInfo layout");
 static_assert(offsetof(EffectInfo, vendorName) == 12, "EffectInfo layout");
 static_assert(offsetof(EffectInfo, code1) == 16, "EffectInfo layout");
 static_assert(offsetof(EffectInfo, code2) == 20, "EffectInfo layout");
+#endif

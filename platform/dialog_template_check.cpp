@@ -59,8 +59,9 @@ constexpr WORD kMessageFontPointSize = 0x7FFF;
 
 bool IsExtendedDialogTemplate(const void* bytes, size_t size)
 {
-    const auto* words = static_cast<const WORD*>(bytes);
-    return size >= 2 * sizeof(WORD) && words[0] == 1 && words[1] == 0xFFFF;
+    // Byte by byte, as TemplateReader reads: a template from outside may sit at any address.
+    const auto* b = static_cast<const BYTE*>(bytes);
+    return size >= 2 * sizeof(WORD) && b[0] == 1 && b[1] == 0 && b[2] == 0xFF && b[3] == 0xFF;
 }
 
 bool IsCompleteFontedDialogTemplate(const void* bytes, size_t size)

@@ -42,4 +42,6 @@ private:
     size_t length_ = 0;
     size_t reserved_ = 0;
 };
+#ifndef BANDREJECT_NATIVE  // the host's 32-bit layout
 static_assert(sizeof(HostString) == 16, "the host's string object is 16 bytes");
+#endif

@@ -1,5 +1,7 @@
 #include "platform/number_text.h"
 
+#include <algorithm>
+#include <climits>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
@@ -51,9 +53,9 @@ double TextToDouble(const std::string& text)
 
 int LeadingNumber(const std::string& text)
 {
+    // strtol saturates at the range of long, which is wider than int on 64-bit systems.
     const long value = std::strtol(text.c_str(), nullptr, 10);
-    static_assert(sizeof(long) == sizeof(int), "long is 32 bits on this target");
-    return static_cast<int>(value);
+    return static_cast<int>(std::clamp<long>(value, INT_MIN, INT_MAX));
 }
 
 bool ParseUnsigned(const std::string& text, uint32_t& value)

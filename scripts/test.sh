@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Sets everything up, builds, and runs every test under 32-bit Wine.
+# Sets everything up; builds and runs the native tests and fuzz targets (scripts/native.sh), then
+# builds and runs every test under 32-bit Wine.
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 "$repo/scripts/setup.sh"
+"$repo/scripts/native.sh"
 . "$repo/scripts/wine-env.sh"
 configure_and_build
 start_display

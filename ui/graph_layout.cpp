@@ -2,17 +2,29 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace {
 // Keeps wild curve values inside what int and GDI coordinates can hold.
 constexpr double kUnitLimit = 1e6;
+// GDI's coordinate space: a larger picture is not drawn, and no pixel lies beyond it.
+constexpr int kCoordinateLimit = 1 << 27;
 
 // NaN goes to the far low end, where the clipping hides it.
 double Limited(double value) { return std::isnan(value) ? -kUnitLimit : std::clamp(value, -kUnitLimit, kUnitLimit); }
 
 int TruncatedUnit(double value) { return static_cast<int>(Limited(value)); }
 
-int Quotient(int pixels, int units) { return units > 0 && pixels > 0 ? pixels / units : 0; }
+// units in 64 bits: the span of a range of ints may pass what int holds.
+int Quotient(int pixels, int64_t units)
+{
+    return units > 0 && pixels > 0 ? static_cast<int>(pixels / units) : 0;
+}
+
+int64_t Span(int low, int high) { return static_cast<int64_t>(high) - low; }
+
+// A point zoomed far from the view (a notch's -inf dB in a tall window) would pass what LONG holds.
+LONG Pixel(double value) { return static_cast<LONG>(std::clamp<double>(value, -kCoordinateLimit, kCoordinateLimit)); }
 }  // namespace
 
 GraphRange AutoRange(const ResponseCurve& curve)
@@ -37,8 +49,9 @@ GraphLayout MakeLayout(int width, int height, const GraphRange& range)
     layout.width = width;
     layout.height = height;
     layout.range = range;
-    layout.xScale = Quotient(width - 82, range.xMax - range.xMin);
-    layout.yScale = Quotient(height - 58, range.yMax - range.yMin);
+    const bool drawable = width <= kCoordinateLimit && height <= kCoordinateLimit;
+    layout.xScale = drawable ? Quotient(width - 82, Span(range.xMin, range.xMax)) : 0;
+    layout.yScale = drawable ? Quotient(height - 58, Span(range.yMin, range.yMax)) : 0;
     return layout;
 }
 
@@ -55,7 +68,7 @@ POINT GraphLayout::ToPixel(const CurvePoint& point) const
     const int wholeY = static_cast<int>(y);
     const double px = kAxisLeft + static_cast<double>(wholeX - range.xMin) * xScale + (x - wholeX) * xScale;
     const double py = OriginY() - static_cast<double>(wholeY - range.yMin) * yScale - (y - wholeY) * yScale;
-    return POINT{static_cast<LONG>(px), static_cast<LONG>(py)};
+    return POINT{Pixel(px), Pixel(py)};
 }
 
 bool GraphLayout::StartsSelection(POINT at) const

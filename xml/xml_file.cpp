@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "platform/com.h"
+#include "platform/handles.h"
+#include "xml/attribute_limit.h"
 #include "xml/xml_node.h"
 
 namespace {
@@ -112,6 +114,26 @@ bool EntityReferencesBounded(IXMLDOMDocument* document, IXMLDOMNode* root)
     return true;
 }
 
+// Whether the file can be read and passes the attribute bound: checked on its bytes before the
+// parser sees them, since the parser's own time is what the bound is about.
+bool FileAttributesBounded(const std::string& path)
+{
+    // Shared for writing too: a file another program holds open for writing still reads.
+    FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file)
+        return false;
+    std::vector<uint8_t> bytes;
+    for (DWORD read = 1; read != 0;) {
+        const size_t at = bytes.size();
+        bytes.resize(at + (64 << 10));
+        if (!ReadFile(file, bytes.data() + at, 64 << 10, &read, nullptr))
+            return false;
+        bytes.resize(at + read);
+    }
+    return AttributesBounded(bytes.data(), bytes.size());
+}
+
 // Copies name and attributes of an element into node; returns its child list, or null when
 // domNode is no element or has no children to visit.
 ComPtr<IXMLDOMNodeList> FillElement(XmlNode& node, IXMLDOMNode* domNode)
@@ -154,6 +176,8 @@ ComPtr<IXMLDOMNodeList> FillElement(XmlNode& node, IXMLDOMNode* domNode)
 
 bool XmlNode::LoadFile(std::string fileName)
 {
+    if (!FileAttributesBounded(fileName))
+        return false;
     ComPtr<IXMLDOMDocument> document = CreateDocument();
     Variant source(ToWide(fileName));
     if (!document)

@@ -47,9 +47,11 @@ struct XmlAttribute {
     HostString name;
     HostString value;
 };
+#ifndef BANDREJECT_NATIVE  // the host's 32-bit layout
 static_assert(sizeof(XmlAttribute) == 32, "XmlAttribute is 32 bytes");
 static_assert(offsetof(XmlAttribute, name) == 0, "XmlAttribute layout");
 static_assert(offsetof(XmlAttribute, value) == 16, "XmlAttribute layout");
+#endif
 
 // Names of children and attributes are matched as the shared C runtime's _mbsicmp does
 // (case-insensitive under the multibyte code page); the first match wins.
@@ -130,6 +132,7 @@ private:
 };
 
 // Layout shared with the host: offsetof on a derived class is what the host's compiler sees.
+#ifndef BANDREJECT_NATIVE  // the host's 32-bit layout
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Winvalid-offsetof"
 static_assert(sizeof(XmlNode) == 56, "XmlNode is 56 bytes");
@@ -143,6 +146,7 @@ static_assert(sizeof(HostVector<XmlAttribute>) == 16, "XmlNode layout");
 static_assert(offsetof(XmlNode, name) == 36, "XmlNode layout");
 static_assert(offsetof(XmlNode, reserved) == 52, "XmlNode layout");
 #pragma GCC diagnostic pop
+#endif
 
 struct XmlNodeDeleter {
     void operator()(XmlNode* node) const noexcept { XmlNode::Destroy(node); }

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cmath>
+
 #include "ui/graph_layout.h"
 
 namespace {
@@ -37,6 +40,9 @@ TEST(GraphLayoutTest, TooSmallForOnePixelPerUnitIsNotUsable)
     EXPECT_FALSE(MakeLayout(82 + 4, 58 + 4, kDefaultRange).Usable());
     EXPECT_FALSE(MakeLayout(10, 10, kDefaultRange).Usable());
     EXPECT_FALSE(MakeLayout(0, 0, kDefaultRange).Usable());
+    // Spans and sizes past what int arithmetic on pixels holds.
+    EXPECT_FALSE(MakeLayout(500, 500, GraphRange{INT_MIN, INT_MAX, 0, 1}).Usable());
+    EXPECT_FALSE(MakeLayout(INT_MAX, INT_MAX, kDefaultRange).Usable());
     const GraphLayout tiny = MakeLayout(60, 40, kDefaultRange);
     EXPECT_FALSE(tiny.StartsSelection(POINT{30, 16}));
     EXPECT_TRUE(RangeIs(kDefaultRange, tiny.Zoom(POINT{31, 5}, POINT{50, 15})));
@@ -53,6 +59,9 @@ TEST(GraphLayoutTest, CurvePointsMapWholeAndFractionalUnits)
     const POINT distant = layout.ToPixel(CurvePoint{1e300, -1e300, 0.0});
     EXPECT_GT(distant.x, 1000);
     EXPECT_GT(distant.y, 1000);
+    // Zoomed to one unit in a tall window, a notch's -inf dB still lies below the plot.
+    const GraphLayout tall = MakeLayout(282, 4000, GraphRange{2, 3, 0, 1});
+    EXPECT_GT(tall.ToPixel(CurvePoint{2.5, -HUGE_VAL, 0.0}).y, tall.OriginY());
 }
 
 TEST(GraphLayoutTest, AutoRangeEnclosesEveryPointInWholeUnits)

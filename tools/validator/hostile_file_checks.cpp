@@ -25,7 +25,7 @@ const char kPlantedCentre[] = "12345";
 constexpr DWORD kTimeLimitMs = 30000;
 // What one load may take, process start included, and what it may add to the peak working set
 // of a process that read nothing.
-constexpr DWORD kBoundedMs = 10000;
+constexpr DWORD kBoundedMs = 2000;
 constexpr double kBoundedMegabytes = 64.0;
 
 struct Document {

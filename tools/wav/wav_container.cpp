@@ -36,21 +36,13 @@ const Signature kSignatures[] = {
     throw WavError("not a WAV file: " + path);
 }
 
-uint64_t FileSize(HANDLE file)
-{
-    LARGE_INTEGER size;
-    if (!GetFileSizeEx(file, &size))
-        throw WavError("cannot read the file size");
-    return static_cast<uint64_t>(size.QuadPart);
-}
-
 // The sizes an RF64 or BW64 file keeps in its ds64 chunk instead of the 32-bit fields.
 struct Ds64 {
     uint64_t dataSize = 0;
     std::vector<std::pair<std::string, uint64_t>> table;
 };
 
-Ds64 ParseDs64(HANDLE file, uint64_t body, uint32_t size)
+Ds64 ParseDs64(ByteSource& file, uint64_t body, uint32_t size)
 {
     if (size < 28 || size > (1u << 20))
         throw WavError("malformed ds64 chunk");
@@ -68,7 +60,7 @@ Ds64 ParseDs64(HANDLE file, uint64_t body, uint32_t size)
 
 class ChunkWalk {
 public:
-    ChunkWalk(HANDLE file, WavContents& contents) : file_(file), contents_(contents) {}
+    ChunkWalk(ByteSource& file, WavContents& contents) : file_(file), contents_(contents) {}
 
     // Takes one chunk; returns false when the walk ends with it.
     // body lies within the file; sizes are compared with what is left after it, as a 64-bit
@@ -100,12 +92,12 @@ public:
     }
 
 private:
-    HANDLE file_;
+    ByteSource& file_;
     WavContents& contents_;
     bool haveData_ = false;
 };
 
-void WalkRiff(HANDLE file, WavContents& contents, uint32_t riffSize)
+void WalkRiff(ByteSource& file, WavContents& contents, uint32_t riffSize)
 {
     ChunkWalk walk(file, contents);
     Ds64 ds64;
@@ -144,7 +136,7 @@ void WalkRiff(HANDLE file, WavContents& contents, uint32_t riffSize)
     }
 }
 
-void WalkWave64(HANDLE file, WavContents& contents)
+void WalkWave64(ByteSource& file, WavContents& contents)
 {
     ChunkWalk walk(file, contents);
     for (uint64_t position = 40; position + 24 <= contents.fileSize;) {
@@ -161,26 +153,16 @@ void WalkWave64(HANDLE file, WavContents& contents)
 }
 }  // namespace
 
-void SeekTo(HANDLE file, uint64_t position)
+void ReadAt(ByteSource& file, uint64_t position, void* data, uint32_t size)
 {
-    LARGE_INTEGER to;
-    to.QuadPart = static_cast<LONGLONG>(position);
-    if (!SetFilePointerEx(file, to, nullptr, FILE_BEGIN))
-        throw WavError("cannot seek in the file");
-}
-
-void ReadAt(HANDLE file, uint64_t position, void* data, uint32_t size)
-{
-    SeekTo(file, position);
-    DWORD read = 0;
-    if (!ReadFile(file, data, size, &read, nullptr) || read != size)
+    if (!file.ReadAt(position, data, size))
         throw WavError("truncated file");
 }
 
-WavContents ReadContainer(HANDLE file, const std::string& path)
+WavContents ReadContainer(ByteSource& file, const std::string& path)
 {
     WavContents contents;
-    contents.fileSize = FileSize(file);
+    contents.fileSize = file.Size();
     uint8_t start[40] = {};
     const size_t length = static_cast<size_t>(std::min<uint64_t>(contents.fileSize, sizeof start));
     if (length)

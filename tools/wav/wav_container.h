@@ -18,8 +18,7 @@ struct WavContents {
 };
 
 // Throws WavError saying what the file is when it is not one of these containers.
-WavContents ReadContainer(HANDLE file, const std::string& path);
+WavContents ReadContainer(ByteSource& file, const std::string& path);
 
-void SeekTo(HANDLE file, uint64_t position);
 // Reads size bytes at position, throwing WavError("truncated file") when they are not there.
-void ReadAt(HANDLE file, uint64_t position, void* data, uint32_t size);
+void ReadAt(ByteSource& file, uint64_t position, void* data, uint32_t size);

@@ -5,13 +5,13 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "platform/handles.h"
-#include "platform/replacement_file.h"
+#include "byte_stream.h"
 
 class SampleEncoder;
 
@@ -50,6 +50,8 @@ class WavReader {
 public:
     // Throws WavError for anything that is not a WAV file of a supported format.
     explicit WavReader(const std::string& path);
+    // The same from any source; name stands for it in messages.
+    WavReader(std::unique_ptr<ByteSource> source, const std::string& name);
 
     const std::string& Path() const { return path_; }
     const WavFormat& Format() const { return format_; }
@@ -62,15 +64,16 @@ public:
     // Reads up to frames frames into per-channel buffers; returns how many it read.
     uint32_t ReadFrames(float* const* channels, uint32_t frames);
     // Lets the file go, so that it can be replaced.
-    void Close() { file_.Reset(); }
+    void Close() { source_.reset(); }
 
 private:
     std::string path_;
-    FileHandle file_;
+    std::unique_ptr<ByteSource> source_;
     WavFormat format_;
     WavContainer container_ = WavContainer::Riff;
     uint64_t frameCount_ = 0;
     uint64_t framesLeft_ = 0;
+    uint64_t nextFrameAt_ = 0;
     std::string warning_;
     std::vector<WavChunk> keptChunks_;
     std::vector<uint8_t> buffer_;
@@ -86,11 +89,17 @@ struct WavLayout {
     std::vector<WavChunk> chunks;
 };
 
-// Writes to a ReplacementFile, put in place only by Finish: a failed run, the constructor's
-// included, leaves no partial file and does not touch a file it would replace.
+// Writes to a sink (a ReplacementFile for a path), put in place only by Finish: a failed run,
+// the constructor's included, leaves no partial file and does not touch a file it would replace.
 class WavWriter {
 public:
+    // Opens the source of the layout's chunks when the first of them is copied.
+    using ChunkSourceOpener = std::function<std::unique_ptr<ByteSource>()>;
+
     WavWriter(const std::string& path, const WavLayout& layout);
+    // The same to any sink; name stands for it in messages, layout.chunkSource is not used.
+    WavWriter(const std::string& name, std::unique_ptr<ByteSink> output, ChunkSourceOpener openChunkSource,
+              const WavLayout& layout);
     ~WavWriter();  // where SampleEncoder is complete
     WavWriter(const WavWriter&) = delete;
     WavWriter& operator=(const WavWriter&) = delete;
@@ -110,7 +119,8 @@ private:
     void Write(const void* data, size_t size);
 
     std::string path_;
-    ReplacementFile output_;
+    std::unique_ptr<ByteSink> output_;
+    ChunkSourceOpener openChunkSource_;
     WavLayout layout_;
     std::unique_ptr<SampleEncoder> encoder_;
     uint64_t framesWritten_ = 0;

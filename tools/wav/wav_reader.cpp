@@ -6,13 +6,10 @@
 #include "wav_file.h"
 #include "wav_format_chunk.h"
 
-WavReader::WavReader(const std::string& path) : path_(path)
+WavReader::WavReader(std::unique_ptr<ByteSource> source, const std::string& name)
+    : path_(name), source_(std::move(source))
 {
-    file_.Attach(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                             FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!file_)
-        throw WavError("cannot open " + path);
-    WavContents contents = ReadContainer(file_, path);
+    WavContents contents = ReadContainer(*source_, path_);
     container_ = contents.container;
     format_ = ParseFormatChunk(contents.fmt);
 
@@ -31,18 +28,17 @@ WavReader::WavReader(const std::string& path) : path_(path)
         if (!IsRewrittenOrLeftOut(fourcc))
             keptChunks_.push_back(chunk);
     }
-    SeekTo(file_, contents.dataStart);
+    nextFrameAt_ = contents.dataStart;
 }
 
 uint32_t WavReader::ReadFrames(float* const* channels, uint32_t frames)
 {
     const uint32_t count = static_cast<uint32_t>(std::min<uint64_t>(frames, framesLeft_));
     buffer_.resize(static_cast<size_t>(count) * format_.BytesPerFrame());
-    DWORD read = 0;
-    if (count && (!ReadFile(file_, buffer_.data(), static_cast<DWORD>(buffer_.size()), &read, nullptr) ||
-                  read != buffer_.size()))
+    if (count && !source_->ReadAt(nextFrameAt_, buffer_.data(), static_cast<uint32_t>(buffer_.size())))
         throw WavError("cannot read " + path_);
     DecodeFrames(format_, buffer_.data(), channels, count);
     framesLeft_ -= count;
+    nextFrameAt_ += buffer_.size();
     return count;
 }

@@ -69,8 +69,10 @@ void Pad(std::string& out, WavContainer container, uint64_t size)
 }
 }  // namespace
 
-WavWriter::WavWriter(const std::string& path, const WavLayout& layout)
-    : path_(path), output_(path), layout_(layout), encoder_(new SampleEncoder(layout.format))
+WavWriter::WavWriter(const std::string& name, std::unique_ptr<ByteSink> output, ChunkSourceOpener openChunkSource,
+                     const WavLayout& layout)
+    : path_(name), output_(std::move(output)), openChunkSource_(std::move(openChunkSource)), layout_(layout),
+      encoder_(new SampleEncoder(layout.format))
 {
     WavContainer& container = layout_.container;
     layout_.chunks = RenameFor(container, layout.chunks, dropped_);
@@ -81,9 +83,6 @@ WavWriter::WavWriter(const std::string& path, const WavLayout& layout)
     if (container == WavContainer::Riff && TotalSize(container, fmt, fact, dataBytes, layout_.chunks) - 8 > kRiffLimit)
         container = WavContainer::Rf64;
     const uint64_t total = TotalSize(container, fmt, fact, dataBytes, layout_.chunks);
-
-    if (!output_)
-        throw WavError("cannot create " + path_ + " (cannot write in its folder?)");
 
     std::string h;
     if (IsWave64(container)) {
@@ -111,8 +110,10 @@ WavWriter::WavWriter(const std::string& path, const WavLayout& layout)
     }
     Write(h.data(), h.size());
     WriteChunks(false);
-    // RF64 readers take the data size from ds64 when the chunk's own says 0xFFFFFFFF.
-    h = ChunkHeader(container, id("data"), HasDs64(container) ? kRiffLimit : dataBytes);
+    // RF64 readers take the data size from ds64 when the chunk's own says 0xFFFFFFFF. An empty
+    // chunk says 0: with 0 in ds64 too, readers take it for a stream whose writer never came
+    // back, and read the chunks after it as audio.
+    h = ChunkHeader(container, id("data"), HasDs64(container) && dataBytes != 0 ? kRiffLimit : dataBytes);
     Write(h.data(), h.size());
 }
 
@@ -120,30 +121,25 @@ WavWriter::~WavWriter() = default;
 
 void WavWriter::Write(const void* data, size_t size)
 {
-    DWORD written = 0;
-    if (!WriteFile(output_.Handle(), data, static_cast<DWORD>(size), &written, nullptr) || written != size)
+    if (!output_->Write(data, size))
         throw WavError("cannot write " + path_ + " (disk full?)");
 }
 
 void WavWriter::WriteChunks(bool afterData)
 {
-    FileHandle source;
+    std::unique_ptr<ByteSource> source;
     std::string pad;
     for (const WavChunk& chunk : layout_.chunks) {
         if (chunk.afterData != afterData)
             continue;
-        if (!source) {
-            source.Attach(CreateFileA(layout_.chunkSource.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                      OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-            if (!source)
-                throw WavError("cannot open " + layout_.chunkSource + " again to copy its chunks");
-        }
+        if (!source)
+            source = openChunkSource_();
         const std::string header = ChunkHeader(layout_.container, chunk.id, chunk.size);
         Write(header.data(), header.size());
         buffer_.resize(kCopyBlock);
         for (uint64_t done = 0; done < chunk.size;) {
             const uint32_t piece = static_cast<uint32_t>(std::min<uint64_t>(kCopyBlock, chunk.size - done));
-            ReadAt(source, chunk.offset + done, buffer_.data(), piece);
+            ReadAt(*source, chunk.offset + done, buffer_.data(), piece);
             Write(buffer_.data(), piece);
             done += piece;
         }
@@ -172,6 +168,6 @@ void WavWriter::Finish()
     Pad(pad, layout_.container, framesWritten_ * layout_.format.BytesPerFrame());
     Write(pad.data(), pad.size());
     WriteChunks(true);
-    if (!output_.Commit())
+    if (!output_->Commit())
         throw WavError("cannot replace " + path_ + " (open in another program, or read-only?)");
 }
