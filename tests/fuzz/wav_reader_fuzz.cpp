@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "wav_file.h"
+#include "tools/wav/wav_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

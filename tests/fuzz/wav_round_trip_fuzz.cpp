@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "wav_file.h"
+#include "tools/wav/wav_file.h"
 
 namespace {
 // Every frame of the file, channel by channel.

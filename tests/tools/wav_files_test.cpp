@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "wav_file.h"
+#include "tools/wav/wav_file.h"
 
 TEST(WavWriter, AnOutputPastRiffSizesIsRf64BeforeTheFirstSample)
 {

@@ -4,7 +4,7 @@
 #include <climits>
 
 #include "platform/number_text.h"
-#include "tools/shared/host_state_scopes.h"
+#include "tools/shared/comma_locale.h"
 
 namespace {
 TEST(LeadingNumber, ReadsTheLeadingDigitsAndSaturatesBeyondTheIntRange)

@@ -7,7 +7,7 @@
 
 #include "params/parameter_list.h"
 #include "platform/handles.h"
-#include "tools/shared/host_state_scopes.h"
+#include "tools/shared/comma_locale.h"
 #include "xml/xml_node.h"
 
 namespace {

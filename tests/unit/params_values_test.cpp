@@ -1,7 +1,7 @@
 // Typed values as the text of "Value" attributes of child elements.
 #include <gtest/gtest.h>
 
-#include "tools/shared/host_state_scopes.h"
+#include "tools/shared/comma_locale.h"
 #include "xml/xml_node.h"
 
 namespace {

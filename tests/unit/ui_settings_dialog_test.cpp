@@ -16,7 +16,7 @@
 #include "platform/resource_chain.h"
 #include "platform/this_module.h"
 #include "tests/support/host_fp_states.h"
-#include "tools/shared/host_state_scopes.h"
+#include "tools/shared/comma_locale.h"
 #include "ui/settings_dialog.h"
 
 namespace {

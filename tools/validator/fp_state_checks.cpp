@@ -10,7 +10,7 @@
 #include <string>
 
 #include "res/resource_ids.h"
-#include "tools/shared/host_state_scopes.h"
+#include "tools/shared/fp_control_scope.h"
 #include "tools/shared/settings_record.h"
 #include "tools/validator/campaign.h"
 #include "tools/validator/guarded_stream.h"

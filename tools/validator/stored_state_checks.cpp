@@ -10,7 +10,7 @@
 #include <map>
 
 #include "res/resource_ids.h"
-#include "tools/shared/host_state_scopes.h"
+#include "tools/shared/comma_locale.h"
 #include "tools/shared/settings_record.h"
 #include "tools/validator/campaign.h"
 #include "tools/validator/resource_counts.h"

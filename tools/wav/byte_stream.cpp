@@ -1,4 +1,4 @@
-#include "byte_stream.h"
+#include "tools/wav/byte_stream.h"
 
 #include <cstring>
 

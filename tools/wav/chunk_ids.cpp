@@ -1,4 +1,4 @@
-#include "chunk_ids.h"
+#include "tools/wav/chunk_ids.h"
 
 namespace {
 // GUID fields are little-endian: the first four bytes spell the identifier.

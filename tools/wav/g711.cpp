@@ -1,4 +1,4 @@
-#include "g711.h"
+#include "tools/wav/g711.h"
 
 namespace {
 constexpr int kMuLawBias = 0x84;

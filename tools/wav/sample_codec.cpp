@@ -1,4 +1,4 @@
-#include "sample_codec.h"
+#include "tools/wav/sample_codec.h"
 
 #include <emmintrin.h>
 
@@ -6,8 +6,8 @@
 #include <array>
 #include <cstring>
 
-#include "g711.h"
-#include "little_endian.h"
+#include "tools/wav/g711.h"
+#include "tools/wav/little_endian.h"
 
 namespace {
 constexpr uint32_t kStagedFrames = 1024;

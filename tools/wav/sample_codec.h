@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "wav_file.h"
+#include "tools/wav/wav_file.h"
 
 void DecodeFrames(const WavFormat& format, const uint8_t* in, float* const* channels, uint32_t frames);
 

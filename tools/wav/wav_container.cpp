@@ -1,10 +1,10 @@
-#include "wav_container.h"
+#include "tools/wav/wav_container.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "chunk_ids.h"
-#include "little_endian.h"
+#include "tools/wav/chunk_ids.h"
+#include "tools/wav/little_endian.h"
 
 namespace {
 constexpr uint32_t kMaxFmtSize = 1024;

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "wav_file.h"
+#include "tools/wav/wav_file.h"
 
 struct WavContents {
     WavContainer container = WavContainer::Riff;

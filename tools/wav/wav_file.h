@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "byte_stream.h"
+#include "tools/wav/byte_stream.h"
 
 class SampleEncoder;
 

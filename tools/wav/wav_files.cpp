@@ -1,7 +1,7 @@
 // WavReader and WavWriter on files: the byte source and sink of the Win32 file API.
 #include "platform/handles.h"
 #include "platform/replacement_file.h"
-#include "wav_file.h"
+#include "tools/wav/wav_file.h"
 
 namespace {
 class FileSource : public ByteSource {

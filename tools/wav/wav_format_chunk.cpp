@@ -1,9 +1,9 @@
-#include "wav_format_chunk.h"
+#include "tools/wav/wav_format_chunk.h"
 
 #include <cstdio>
 #include <cstring>
 
-#include "little_endian.h"
+#include "tools/wav/little_endian.h"
 
 namespace {
 constexpr uint16_t kTagPcm = 1;

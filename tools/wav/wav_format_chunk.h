@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "wav_file.h"
+#include "tools/wav/wav_file.h"
 
 // Throws WavError naming the encoding when it is not one effect-host reads.
 WavFormat ParseFormatChunk(const std::vector<uint8_t>& body);

@@ -1,10 +1,10 @@
 #include <algorithm>
 
-#include "chunk_ids.h"
-#include "sample_codec.h"
-#include "wav_container.h"
-#include "wav_file.h"
-#include "wav_format_chunk.h"
+#include "tools/wav/chunk_ids.h"
+#include "tools/wav/sample_codec.h"
+#include "tools/wav/wav_container.h"
+#include "tools/wav/wav_file.h"
+#include "tools/wav/wav_format_chunk.h"
 
 WavReader::WavReader(std::unique_ptr<ByteSource> source, const std::string& name)
     : path_(name), source_(std::move(source))

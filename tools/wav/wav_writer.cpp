@@ -1,11 +1,11 @@
 #include <algorithm>
 
-#include "chunk_ids.h"
-#include "little_endian.h"
-#include "sample_codec.h"
-#include "wav_container.h"
-#include "wav_file.h"
-#include "wav_format_chunk.h"
+#include "tools/wav/chunk_ids.h"
+#include "tools/wav/little_endian.h"
+#include "tools/wav/sample_codec.h"
+#include "tools/wav/wav_container.h"
+#include "tools/wav/wav_file.h"
+#include "tools/wav/wav_format_chunk.h"
 
 namespace {
 constexpr uint64_t kRiffLimit = 0xFFFFFFFFull;
