@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Installs what building and testing need on Debian 12 (as root): the i686 MinGW-w64
-# toolchain, CMake, 32-bit Wine and Xvfb, and where the kernel runs no 32-bit programs, QEMU
-# to run them. Quick when everything is already there.
+# toolchain, CMake, 32-bit Wine and Xvfb, clang-tidy and cppcheck, and where the kernel runs
+# no 32-bit programs, QEMU to run them. Quick when everything is already there.
 set -euo pipefail
 
 packages=(cmake make g++-mingw-w64-i686-win32 gcc-mingw-w64-i686-win32 binutils-mingw-w64-i686 mingw-w64-i686-dev
-          googletest wine wine32:i386 xvfb xauth x11-utils)
+          googletest wine wine32:i386 xvfb xauth x11-utils clang-tidy cppcheck)
 
 missing=()
 for p in "${packages[@]}"; do
