@@ -4,7 +4,7 @@
 #include "dsp/band_reject_node.h"
 #include "dsp/packed_filter.h"
 
-#pragma GCC target("avx")
+#pragma GCC target("avx")  // NOLINT(clang-diagnostic-unknown-pragmas): GCC builds this file for AVX
 #include <immintrin.h>
 
 #include "dsp/lane_filter.h"

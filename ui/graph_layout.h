@@ -54,7 +54,7 @@ struct GraphLayout {
 
     // The room of the x labels: one blank column right of the y axis (its two columns reach
     // below the x axis), up to the "F" title.
-    int XLabelsLeft() const { return kLeft + 2; }
+    static int XLabelsLeft() { return kLeft + 2; }
     int XLabelsRight() const { return width - 27; }
     // The box of the y label of the line at y stays above the x axis' two rows (its white
     // background would cut into them).

@@ -47,7 +47,7 @@ std::string ToAnsi(BSTR text)
     if (length <= 0)
         throw ComError(E_OUTOFMEMORY);
     std::string result(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text, wideLength, &result[0], length, nullptr, nullptr);
+    WideCharToMultiByte(CP_ACP, 0, text, wideLength, result.data(), length, nullptr, nullptr);
     return result;
 }
 
@@ -101,7 +101,8 @@ bool EntityReferencesBounded(IXMLDOMDocument* document, IXMLDOMNode* root)
         }
         ComPtr<IXMLDOMNodeList> children;
         ThrowIfFailed(element->get_childNodes(children.Receive()), element.Get(), kDomNodeInterface);
-        for (ComPtr<IXMLDOMNode> child; children;) {
+        while (children) {
+            ComPtr<IXMLDOMNode> child;
             ThrowIfFailed(children->nextNode(child.Receive()), children.Get(), kDomNodeListInterface);
             if (!child)
                 break;
@@ -152,7 +153,7 @@ ComPtr<IXMLDOMNodeList> FillElement(XmlNode& node, IXMLDOMNode* domNode)
 }
 }  // namespace
 
-bool XmlNode::LoadFile(std::string fileName)
+bool XmlNode::LoadFile(const std::string& fileName)
 {
     ComPtr<IXMLDOMDocument> document = CreateDocument();
     Variant source(ToWide(fileName));
@@ -187,7 +188,7 @@ void XmlNode::FillFromDom(IXMLDOMNode* domNode)
     // One entry per open element instead of one call per level: a file nested thousands of
     // levels deep must not exhaust the stack.
     struct OpenElement {
-        XmlNode* node;
+        XmlNode* node;  // cppcheck-suppress unusedStructMember ; read as open.back().node
         ComPtr<IXMLDOMNodeList> children;
     };
     std::vector<OpenElement> open;
