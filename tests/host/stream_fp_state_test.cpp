@@ -36,8 +36,8 @@ std::ostream& operator<<(std::ostream& out, const FpState& state)
 
 struct HostState {
     const char* name;
-    unsigned mxcsr;
-    unsigned short x87;
+    unsigned mxcsr;      // cppcheck-suppress unusedStructMember ; read through GetParam()
+    unsigned short x87;  // cppcheck-suppress unusedStructMember ; read through GetParam()
 };
 
 std::ostream& operator<<(std::ostream& out, const HostState& state) { return out << state.name; }
@@ -76,7 +76,7 @@ protected:
         _mm_setcsr(saved_.mxcsr);
         SetX87ControlWord(saved_.x87);
     }
-    void SetHostState()
+    static void SetHostState()
     {
         _mm_setcsr(GetParam().mxcsr);
         SetX87ControlWord(GetParam().x87);
@@ -127,6 +127,7 @@ protected:
         std::vector<std::vector<float>> output(channels);
         std::vector<std::vector<float>> buffers(channels, std::vector<float>(20000));
         std::vector<float*> pointers;
+        pointers.reserve(buffers.size());
         for (auto& buffer : buffers)
             pointers.push_back(buffer.data());
         for (int32_t count : counts) {

@@ -7,5 +7,5 @@
 struct CommaLocale {
     CommaLocale() { setlocale(LC_ALL, "German"); }
     ~CommaLocale() { setlocale(LC_ALL, "C"); }
-    bool Active() const { return std::strcmp(localeconv()->decimal_point, ",") == 0; }
+    static bool Active() { return std::strcmp(localeconv()->decimal_point, ",") == 0; }
 };

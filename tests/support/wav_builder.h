@@ -46,7 +46,7 @@ inline std::string FmtBody(uint16_t tag, uint16_t channels, uint32_t rate, uint1
     PutLe(fmt, extensible ? 0xFFFE : tag, 2);
     PutLe(fmt, channels, 2);
     PutLe(fmt, rate, 4);
-    PutLe(fmt, rate * frameBytes, 4);
+    PutLe(fmt, static_cast<uint64_t>(rate) * frameBytes, 4);
     PutLe(fmt, frameBytes, 2);
     PutLe(fmt, bits, 2);
     if (extensible) {

@@ -27,7 +27,6 @@ struct RecordedText {
     int width;  // the sum of the character advances
     int firstAdvance;
     std::string face;
-    LONG fontWidth;  // the LOGFONT width asked for; 0 for the face's own
 };
 
 std::string Narrow(const wchar_t* text, int length)
@@ -69,8 +68,7 @@ int CALLBACK CollectText(HDC, HANDLETABLE*, const ENHMETARECORD* record, int, LP
         state.texts.push_back({Narrow(reinterpret_cast<const wchar_t*>(base + text->emrtext.offString), length),
                                text->emrtext.ptlReference, measured ? std::accumulate(advances, advances + length, 0) : 0,
                                measured ? advances[0] : 0,
-                               Narrow(state.font.lfFaceName, static_cast<int>(wcsnlen(state.font.lfFaceName, LF_FACESIZE))),
-                               state.font.lfWidth});
+                               Narrow(state.font.lfFaceName, static_cast<int>(wcsnlen(state.font.lfFaceName, LF_FACESIZE)))});
         break;
     }
     case EMR_EXTTEXTOUTA:
