@@ -64,7 +64,7 @@ std::string OutputName(const std::string& folder, const std::string& input, bool
     std::string name = BaseName(input);
     const size_t dot = name.find_last_of('.');
     if (!sameFormat && dot != std::string::npos && _stricmp(name.c_str() + dot, ".w64") == 0)
-        name = name.substr(0, dot) + ".wav";
+        name.replace(dot, std::string::npos, ".wav");
     const char last = folder.empty() ? '\\' : folder.back();
     return folder + (last == '\\' || last == '/' ? "" : "\\") + name;
 }
@@ -75,7 +75,7 @@ int RunBatch(const Plugin& plugin, const SettingsRecord& settings, const std::ve
     std::map<std::string, std::string> outputs;
     for (const ProcessRequest& request : requests) {
         std::string key = request.output;
-        CharLowerA(&key[0]);
+        CharLowerA(key.data());
         const auto taken = outputs.emplace(key, request.input);
         if (!taken.second)
             throw UsageError(request.input + " and " + taken.first->second + " would both be written to " +
