@@ -233,7 +233,7 @@ void ResponseGraph::DrawGrid(HDC dc, const GraphLayout& grid)
 
     // Labels are written on their own white background, so one that touched another, an axis
     // or the frame would wipe part of it out: each is measured and written whole or skipped.
-    int nextLabelLeft = grid.XLabelsLeft();
+    int nextLabelLeft = GraphLayout::XLabelsLeft();
     bool labelX = true;
     for (int k = 1; grid.XPixel(grid.range.xMin + k) <= w - 52; ++k) {
         const int x = grid.XPixel(grid.range.xMin + k);

@@ -64,7 +64,7 @@ std::string OutputName(const std::string& folder, const std::string& input, bool
     std::string name = BaseName(input);
     const size_t dot = name.find_last_of('.');
     if (!sameFormat && dot != std::string::npos && _stricmp(name.c_str() + dot, ".w64") == 0)
-        name.replace(dot, std::string::npos, ".wav");
+        name.erase(dot).append(".wav");
     const char last = folder.empty() ? '\\' : folder.back();
     return folder + (last == '\\' || last == '/' ? "" : "\\") + name;
 }

@@ -192,7 +192,7 @@ std::string ResourceCounts::Growth(const ResourceCounts& later) const
 
 bool ResourceCounts::NoGrowth(const ResourceCounts& later) const
 {
-    return later.heapBlocks <= heapBlocks + 16 && later.heapBytes <= heapBytes + uint64_t{64 * 1024} &&
+    return later.heapBlocks <= heapBlocks + 16 && later.heapBytes <= heapBytes + uint64_t{64} * 1024 &&
            later.handles <= handles + 2 && later.gdiObjects <= gdiObjects && later.windows <= windows;
 }
 
