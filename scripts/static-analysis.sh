@@ -28,7 +28,7 @@ tidy_log=$analysis_dir/clang-tidy.log
 tidy_status=0
 xargs -P"$jobs" -n4 clang-tidy "${tidy_args[@]}" <"$analysis_dir/sources.txt" >"$tidy_log" 2>&1 || tidy_status=$?
 # A header's finding appears once for every file that includes it.
-tidy_findings=$(grep -E '^/.*: (warning|error): ' "$tidy_log" | sort -u || true)
+tidy_findings=$(grep -E '(^|: )(warning|error): ' "$tidy_log" | sort -u || true)
 
 # cppcheck: style and warnings; useStlAlgorithm is out (a plain loop over a buffer is as
 # clear as the algorithm it proposes). Exceptions are inline, each with its reason.

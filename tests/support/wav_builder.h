@@ -147,7 +147,7 @@ inline std::vector<std::pair<std::string, std::string>> Chunks(const std::string
         if (id == "data" && size == 0xFFFFFFFFu && !w64)
             size = ds64Data;
         chunks.emplace_back(id, file.substr(body, static_cast<size_t>(size)));
-        at = body + static_cast<size_t>(w64 ? (size + 7) & ~7ull : size + (size & 1));
+        at = body + static_cast<size_t>(w64 ? (size + 7) & ~7ULL : size + (size & 1));
     }
     return chunks;
 }

@@ -17,7 +17,7 @@ class Progress {
 public:
     void operator()(uint64_t done, uint64_t total, uint32_t sampleRate)
     {
-        if (total <= 30ull * sampleRate)
+        if (total <= 30ULL * sampleRate)
             return;
         const int percent = static_cast<int>(done * 100 / total);
         if (percent >= shown_ + 10) {

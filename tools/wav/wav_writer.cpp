@@ -18,7 +18,7 @@ bool NeedsFact(const WavFormat& format) { return format.encoding != SampleEncodi
 // The bytes a chunk takes with its header and padding.
 uint64_t ChunkSpan(WavContainer container, uint64_t size)
 {
-    return IsWave64(container) ? 24 + ((size + 7) & ~7ull) : 8 + size + (size & 1);
+    return IsWave64(container) ? 24 + ((size + 7) & ~7ULL) : 8 + size + (size & 1);
 }
 
 std::string ChunkHeader(WavContainer container, const std::string& id, uint64_t size)
