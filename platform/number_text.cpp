@@ -68,7 +68,7 @@ bool ParseUnsigned(const std::string& text, uint32_t& value)
         if (c < '0' || c > '9')
             return false;
         number = number * 10 + static_cast<uint64_t>(c - '0');
-        if (number > 0xFFFFFFFFull)
+        if (number > 0xFFFFFFFFULL)
             return false;
     }
     value = static_cast<uint32_t>(number);

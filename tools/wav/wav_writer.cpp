@@ -8,7 +8,7 @@
 #include "wav_format_chunk.h"
 
 namespace {
-constexpr uint64_t kRiffLimit = 0xFFFFFFFFull;
+constexpr uint64_t kRiffLimit = 0xFFFFFFFFULL;
 constexpr size_t kCopyBlock = 1 << 16;
 
 bool IsWave64(WavContainer container) { return container == WavContainer::Wave64; }
