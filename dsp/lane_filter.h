@@ -9,7 +9,7 @@
 #include "dsp/band_reject_node.h"
 #include "dsp/packed_filter.h"
 
-namespace {
+namespace {  // NOLINT(cert-dcl59-cpp): each including file keeps its own instantiations
 
 template <class Lanes>
 struct LaneState {

@@ -8,7 +8,7 @@
 // clang takes the switch only as an attribute of each function (the native build).
 #pragma clang attribute push(__attribute__((target("avx"))), apply_to = function)
 #else
-#pragma GCC target("avx")
+#pragma GCC target("avx")  // NOLINT(clang-diagnostic-unknown-pragmas): GCC builds this file for AVX
 #endif
 #include <immintrin.h>
 

@@ -2,7 +2,7 @@
 
 #include "host/startup.h"
 
-BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)  // cppcheck-suppress constParameter ; the loader's signature
 {
     switch (reason) {
     case DLL_PROCESS_ATTACH:

@@ -22,7 +22,7 @@ extern "C" HWND __cdecl CreateSettingsWindow(HWND parent, EffectSettings* settin
         const HWND window = dialog->Create(dialogTemplate.data(), parent);
         // From here the window owns the dialog and deletes it when it is destroyed.
         if (window)
-            dialog.release();
+            dialog.release();  // NOLINT(bugprone-unused-return-value): the window holds it now
         return window;
     });
 }

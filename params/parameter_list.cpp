@@ -41,7 +41,7 @@ ParameterType KeywordType(const std::string& keyword)
 
 // One entry per space-separated token, each with the next name and pointer; a single trailing
 // space ends the list, two spaces in a row make an empty token.
-ParameterList ReadList(const char* const* names, const char* format, va_list arguments)
+ParameterList ReadList(const char* const* names, const char* format, va_list arguments)  // NOLINT(readability-non-const-parameter): va_arg advances it
 {
     ParameterList parameters;
     const std::string text = format ? format : "";
@@ -145,7 +145,7 @@ bool Transfer(StoreAccess access, const char* fileName, const char* keyName, HKE
 }
 }  // namespace
 
-void LoadParameters(const char* fileName, const char* keyName, HKEY rootKey, XmlNode* node,
+void LoadParameters(const char* fileName, const char* keyName, HKEY rootKey, XmlNode* node,  // NOLINT(cert-dcl50-cpp): the callers' interface
                     const char* const* names, const char* format, ...)
 {
     va_list arguments;
@@ -154,7 +154,7 @@ void LoadParameters(const char* fileName, const char* keyName, HKEY rootKey, Xml
     va_end(arguments);
 }
 
-BOOL SaveParameters(const char* fileName, const char* keyName, HKEY rootKey, XmlNode* node,
+BOOL SaveParameters(const char* fileName, const char* keyName, HKEY rootKey, XmlNode* node,  // NOLINT(cert-dcl50-cpp): the callers' interface
                     const char* const* names, const char* format, ...)
 {
     va_list arguments;

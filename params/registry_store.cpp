@@ -61,7 +61,7 @@ public:
 
     void Write(const std::string& name, const std::string& text) override
     {
-        SetRaw(key_, name, REG_SZ, text.c_str(), static_cast<DWORD>(text.size() + 1));
+        SetRaw(key_, name, REG_SZ, text.c_str(), static_cast<DWORD>(text.size()) + 1);
     }
 
     void ReadBytes(const std::string& name, uint8_t* data, uint32_t size) override

@@ -6,7 +6,7 @@ std::string WindowText(HWND window)
     if (length <= 0)
         return std::string();
     std::string text(static_cast<size_t>(length) + 1, '\0');
-    const int copied = GetWindowTextA(window, &text[0], length + 1);
+    const int copied = GetWindowTextA(window, text.data(), length + 1);
     text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
     return text;
 }

@@ -69,7 +69,7 @@ std::vector<DWORD> PromptTemplate(const std::string& caption)
     writer.Dword(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT);
     writer.Dword(0);
     writer.Word(2);
-    for (short value : {0, 0, 180, 52})
+    for (int value : {0, 0, 180, 52})
         writer.Word(static_cast<WORD>(value));
     writer.Word(0);
     writer.Word(0);

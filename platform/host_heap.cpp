@@ -17,6 +17,7 @@ struct SharedRuntime {
             runtime = LoadLibraryA("msvcrt.dll");
         allocate = reinterpret_cast<OperatorNew>(reinterpret_cast<void*>(GetProcAddress(runtime, "??2@YAPAXI@Z")));
         release = reinterpret_cast<OperatorDelete>(reinterpret_cast<void*>(GetProcAddress(runtime, "??3@YAXPAX@Z")));
+        // cppcheck-suppress resourceLeak ; kept loaded for as long as we are, as said above
     }
     OperatorNew allocate = nullptr;
     OperatorDelete release = nullptr;

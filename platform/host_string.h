@@ -36,8 +36,8 @@ private:
     uint8_t& ReferenceCount() const noexcept { return reinterpret_cast<uint8_t*>(ptr_)[-1]; }
     bool Shared() const noexcept { return ptr_ && ReferenceCount() != 0 && ReferenceCount() != kFrozen; }
 
-    uint8_t allocator_ = 0;
-    uint8_t padding_[3] = {};
+    uint8_t allocator_ = 0;     // NOLINT(clang-diagnostic-unused-private-field): the host's layout
+    uint8_t padding_[3] = {};   // NOLINT(clang-diagnostic-unused-private-field): the host's layout
     char* ptr_ = nullptr;
     size_t length_ = 0;
     size_t reserved_ = 0;

@@ -45,10 +45,10 @@ double TextToDouble(const std::string& text)
 {
     const std::string point = RuntimePoint();
     if (point == ".")
-        return std::atof(text.c_str());
+        return std::atof(text.c_str());  // NOLINT(cert-err34-c): text that is no number reads as 0
     // Read as the C locale reads it: the runtime's own point would end the number there, and
     // "." stands for the point the runtime expects now.
-    return std::atof(Replaced(text.substr(0, text.find(point)), ".", point).c_str());
+    return std::atof(Replaced(text.substr(0, text.find(point)), ".", point).c_str());  // NOLINT(cert-err34-c): no number reads as 0
 }
 
 int LeadingNumber(const std::string& text)
@@ -70,7 +70,7 @@ bool ParseUnsigned(const std::string& text, uint32_t& value)
         if (c < '0' || c > '9')
             return false;
         number = number * 10 + static_cast<uint64_t>(c - '0');
-        if (number > 0xFFFFFFFFull)
+        if (number > 0xFFFFFFFFULL)
             return false;
     }
     value = static_cast<uint32_t>(number);

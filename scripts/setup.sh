@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Installs what building and testing need on Debian 12 (as root): the i686 MinGW-w64
 # toolchain, CMake, 32-bit Wine and Xvfb, clang with its sanitizer and libFuzzer runtimes and
-# GoogleTest's native libraries for the native tests, and where the kernel runs no 32-bit programs, QEMU
-# to run them. Quick when everything is already there.
+# GoogleTest's native libraries for the native tests, clang-tidy and cppcheck, and where the
+# kernel runs no 32-bit programs, QEMU to run them. Quick when everything is already there.
 set -euo pipefail
 
 packages=(cmake make g++-mingw-w64-i686-win32 gcc-mingw-w64-i686-win32 binutils-mingw-w64-i686 mingw-w64-i686-dev
-          googletest wine wine32:i386 xvfb xauth x11-utils clang libclang-rt-14-dev llvm libgtest-dev)
+          googletest wine wine32:i386 xvfb xauth x11-utils clang libclang-rt-14-dev llvm libgtest-dev
+          clang-tidy cppcheck)
 
 missing=()
 for p in "${packages[@]}"; do

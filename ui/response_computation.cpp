@@ -27,7 +27,7 @@ struct TestTones {
 TestTones MakeTestTones()
 {
     TestTones tones;
-    for (double f = kFirstTone; f < kToneLimit; f *= std::pow(10.0, 0.03)) {
+    for (double f = kFirstTone; f < kToneLimit; f *= std::pow(10.0, 0.03)) {  // NOLINT(cert-flp30-c): the tones are this running product
         tones.frequencies.push_back(f);
         for (int i = 0; i < kToneSamples; ++i)
             tones.samples.push_back(static_cast<float>(std::sin(i * f * kRadiansPerSampleHz)));

@@ -36,7 +36,7 @@ Font LabelFont(LONG width) { return MakeFont("MS Sana Serif", 14, width, FW_NORM
 
 struct LabelText {
     explicit LabelText(int value) : length(std::snprintf(text, sizeof text, "%d", value)) {}
-    char text[16];
+    char text[16] = {};
     int length;
 };
 

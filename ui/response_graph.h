@@ -56,7 +56,7 @@ private:
     // Takes the device size from the picture's header; true when it differs from the one used.
     bool LearnDevice();
     void Record(HDC dc, int width, int height);
-    void DrawGrid(HDC dc, const GraphLayout& grid);
+    static void DrawGrid(HDC dc, const GraphLayout& grid);
     void DrawCurve(HDC dc);
     void Repaint();
 

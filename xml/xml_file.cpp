@@ -49,7 +49,7 @@ std::string ToAnsi(BSTR text)
     if (length <= 0)
         throw ComError(E_OUTOFMEMORY);
     std::string result(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text, wideLength, &result[0], length, nullptr, nullptr);
+    WideCharToMultiByte(CP_ACP, 0, text, wideLength, result.data(), length, nullptr, nullptr);
     return result;
 }
 
@@ -103,7 +103,8 @@ bool EntityReferencesBounded(IXMLDOMDocument* document, IXMLDOMNode* root)
         }
         ComPtr<IXMLDOMNodeList> children;
         ThrowIfFailed(element->get_childNodes(children.Receive()), element.Get(), kDomNodeInterface);
-        for (ComPtr<IXMLDOMNode> child; children;) {
+        while (children) {
+            ComPtr<IXMLDOMNode> child;
             ThrowIfFailed(children->nextNode(child.Receive()), children.Get(), kDomNodeListInterface);
             if (!child)
                 break;
@@ -174,7 +175,7 @@ ComPtr<IXMLDOMNodeList> FillElement(XmlNode& node, IXMLDOMNode* domNode)
 }
 }  // namespace
 
-bool XmlNode::LoadFile(std::string fileName)
+bool XmlNode::LoadFile(const std::string& fileName)
 {
     if (!FileAttributesBounded(fileName))
         return false;
@@ -211,7 +212,7 @@ void XmlNode::FillFromDom(IXMLDOMNode* domNode)
     // One entry per open element instead of one call per level: a file nested thousands of
     // levels deep must not exhaust the stack.
     struct OpenElement {
-        XmlNode* node;
+        XmlNode* node;  // cppcheck-suppress unusedStructMember ; read as open.back().node
         ComPtr<IXMLDOMNodeList> children;
     };
     std::vector<OpenElement> open;

@@ -137,7 +137,7 @@ const XmlAttribute* XmlNode::FindAttribute(const std::string& key) const
     return const_cast<XmlNode*>(this)->FindAttribute(key);
 }
 
-bool XmlNode::GetAttribute(std::string key, std::string& out) const
+bool XmlNode::GetAttribute(const std::string& key, std::string& out) const
 {
     const XmlAttribute* attribute = FindAttribute(key);
     if (!attribute)

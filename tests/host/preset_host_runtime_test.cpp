@@ -16,9 +16,9 @@ namespace {
 
 // The host's view of its objects: the layout, nothing of our library's code.
 struct RuntimeString {
-    uint32_t allocator;
+    uint32_t allocator;  // cppcheck-suppress unusedStructMember ; the host's layout
     char* ptr;
-    uint32_t length;
+    uint32_t length;  // cppcheck-suppress unusedStructMember ; the host's layout
     uint32_t reserved;
 };
 struct HostAttribute {
@@ -88,6 +88,15 @@ struct HostRuntime {
     int(__cdecl* heapWalk)(_HEAPINFO* entry) = nullptr;
 };
 HostRuntime* runtime = nullptr;
+
+// The host's callbacks reach its runtime through runtime, which must not outlive it.
+class RuntimeInUse {
+public:
+    explicit RuntimeInUse(HostRuntime& host) { runtime = &host; }
+    ~RuntimeInUse() { runtime = nullptr; }
+    RuntimeInUse(const RuntimeInUse&) = delete;
+    RuntimeInUse& operator=(const RuntimeInUse&) = delete;
+};
 
 size_t UsedBlocks()
 {
@@ -234,7 +243,7 @@ void PlayTheHost(HostRuntime& host, PluginLibrary& library)
 TEST(PresetHostRuntime, LibraryReadsChangesAndExtendsTheHostsTree)
 {
     HostRuntime host;
-    runtime = &host;
+    const RuntimeInUse inUse(host);
     ASSERT_TRUE(host.msvcp) << "msvcp60.dll";
     PluginLibrary library;
     // The first round lets each runtime make its one-time allocations.

@@ -129,7 +129,7 @@ protected:
     {
         const HWND control = GetDlgItem(window, slider);
         SendMessageA(control, WM_KEYDOWN, key, 1);
-        SendMessageA(control, WM_KEYUP, key, 0xC0000001);
+        SendMessageA(control, WM_KEYUP, key, static_cast<LPARAM>(0xC0000001));
     }
 
     TestFrame frame;
@@ -363,7 +363,7 @@ TEST_F(SettingsWindowTest, FrequencySliderEndsAreMirrored)
         int slider, edit, key;
         uint32_t EffectSettings::*field;
         uint32_t hz;
-    } cases[] = {
+    } const cases[] = {
         {IDC_CENTRE_SLIDER, IDC_CENTRE_EDIT, VK_HOME, &EffectSettings::cutOffFreq, 20000},
         {IDC_CENTRE_SLIDER, IDC_CENTRE_EDIT, VK_END, &EffectSettings::cutOffFreq, 30},
         {IDC_BANDWIDTH_SLIDER, IDC_BANDWIDTH_EDIT, VK_HOME, &EffectSettings::bandWidth, 5000},
@@ -394,7 +394,7 @@ public:
         hook_ = SetWindowsHookExA(WH_CALLWNDPROC, &EndOfScrollCounter::Hook, nullptr, GetCurrentThreadId());
     }
     ~EndOfScrollCounter() { UnhookWindowsHookEx(hook_); }
-    int Count() const { return count_; }
+    static int Count() { return count_; }
 
 private:
     static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam)
@@ -498,7 +498,7 @@ TEST_F(SettingsWindowTest, LeavingAnEditClampsIt)
         uint32_t EffectSettings::*field;
         uint32_t hz;
         size_t commits;  // the rewrite of the text commits before the clamp does
-    } cases[] = {
+    } const cases[] = {
         {IDC_CENTRE_EDIT, "25000", &EffectSettings::cutOffFreq, 20000, 2},
         {IDC_CENTRE_EDIT, "", &EffectSettings::cutOffFreq, 30, 2},
         {IDC_CENTRE_EDIT, "x", &EffectSettings::cutOffFreq, 30, 2},

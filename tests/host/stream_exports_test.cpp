@@ -50,7 +50,7 @@ TEST_F(StreamExports, CopyOfAnOpenStreamSharesNoNodesButKeepsTheCallback)
     EffectSettings host = HostRecord(0.5, 1000, 400);
     EffectSettings* stream = nullptr;
     ASSERT_EQ(1u, plugin.CopySettings(&stream, &host));
-    EXPECT_EQ(0, std::memcmp(&host, stream, sizeof host));
+    EXPECT_EQ(0, std::memcmp(&host, stream, sizeof host));  // NOLINT(bugprone-suspicious-memory-comparison): the bit patterns must match
     ASSERT_EQ(1u, plugin.SetStreamCallBack(NoSamples, 0xC0FFEE, stream));
     WAVEFORMATEX format{WAVE_FORMAT_IEEE_FLOAT, 2, 44100, 44100 * 8, 8, 32, 0};
     EXPECT_EQ(0u, plugin.OpenStream(stream, &format));

@@ -49,7 +49,7 @@ protected:
         _mm_setcsr(saved_.mxcsr);
         SetX87ControlWord(saved_.x87);
     }
-    void SetHostState()
+    static void SetHostState()
     {
         _mm_setcsr(GetParam().mxcsr);
         SetX87ControlWord(GetParam().x87);
@@ -100,6 +100,7 @@ protected:
         std::vector<std::vector<float>> output(channels);
         std::vector<std::vector<float>> buffers(channels, std::vector<float>(20000));
         std::vector<float*> pointers;
+        pointers.reserve(buffers.size());
         for (auto& buffer : buffers)
             pointers.push_back(buffer.data());
         for (int32_t count : counts) {

@@ -5,11 +5,11 @@
 // Its argument names a file it creates once the desktop is there.
 #include <windows.h>
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int)
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR lpCmdLine, int)
 {
     GetDesktopWindow();
-    if (*commandLine) {
-        HANDLE ready = CreateFileA(commandLine, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (*lpCmdLine) {
+        HANDLE ready = CreateFileA(lpCmdLine, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         if (ready != INVALID_HANDLE_VALUE)
             CloseHandle(ready);
     }

@@ -14,7 +14,7 @@ protected:
 
     std::string Write(const std::string& name, const std::string& content)
     {
-        const std::string path = folder + name;
+        std::string path = folder + name;
         std::ofstream(path, std::ios::binary) << content;
         return path;
     }

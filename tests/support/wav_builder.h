@@ -46,7 +46,7 @@ inline std::string FmtBody(uint16_t tag, uint16_t channels, uint32_t rate, uint1
     PutLe(fmt, extensible ? 0xFFFE : tag, 2);
     PutLe(fmt, channels, 2);
     PutLe(fmt, rate, 4);
-    PutLe(fmt, rate * frameBytes, 4);
+    PutLe(fmt, static_cast<uint64_t>(rate) * frameBytes, 4);
     PutLe(fmt, frameBytes, 2);
     PutLe(fmt, bits, 2);
     if (extensible) {
@@ -147,7 +147,7 @@ inline std::vector<std::pair<std::string, std::string>> Chunks(const std::string
         if (id == "data" && size == 0xFFFFFFFFu && !w64)
             size = ds64Data;
         chunks.emplace_back(id, file.substr(body, static_cast<size_t>(size)));
-        at = body + static_cast<size_t>(w64 ? (size + 7) & ~7ull : size + (size & 1));
+        at = body + static_cast<size_t>(w64 ? (size + 7) & ~7ULL : size + (size & 1));
     }
     return chunks;
 }

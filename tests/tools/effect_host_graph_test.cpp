@@ -74,7 +74,8 @@ testing::AssertionResult ParsePng(const std::string& file, Png& png)
         const uint16_t inverse = static_cast<uint8_t>(zlib[z + 3]) | static_cast<uint8_t>(zlib[z + 4]) << 8;
         if ((zlib[z] & 6) != 0 || static_cast<uint16_t>(~length) != inverse)
             return testing::AssertionFailure() << "not a stored block";
-        png.raw.insert(png.raw.end(), zlib.begin() + z + 5, zlib.begin() + z + 5 + length);
+        const auto block = zlib.begin() + static_cast<std::ptrdiff_t>(z + 5);
+        png.raw.insert(png.raw.end(), block, block + static_cast<std::ptrdiff_t>(length));
         z += 5 + length;
     }
     uint32_t a = 1, b = 0;

@@ -112,7 +112,7 @@ TEST_F(ProcessCommand, EveryInputFormatIsFilteredWithThePluginDefaults)
         SCOPED_TRACE(c.name);
         const std::string in = Write(std::string(c.name) + ".wav", Encode(c.wav));
         const std::string out = folder + c.name + "-out.wav";
-        const RunResult run = RunEffectHost("process \"" + in + "\" \"" + out + "\"");
+        const RunResult run = RunEffectHost("process \"" + in + "\" \"" + out + "\"");  // NOLINT(performance-inefficient-string-concatenation): one command line a run
         ASSERT_EQ(0u, run.exitCode) << run.output;
         uint16_t bits = 0;
         const auto samples = Decode(ReadFile(out), bits);
@@ -181,7 +181,7 @@ TEST_F(ProcessCommand, AStreamedDataChunkWithoutItsSizeRunsToTheEndOfTheFile)
             Set32(streamed, dataSizeField, dataField);
             const std::string in = Write("streamed.wav", streamed);
             const std::string out = folder + "streamed-out.wav";
-            const RunResult run = RunEffectHost("process \"" + in + "\" \"" + out + "\"");
+            const RunResult run = RunEffectHost("process \"" + in + "\" \"" + out + "\"");  // NOLINT(performance-inefficient-string-concatenation): one command line a run
             ASSERT_EQ(0u, run.exitCode) << run.output;
             uint16_t bits = 0;
             const auto samples = Decode(ReadFile(out), bits);
@@ -237,7 +237,7 @@ TEST_F(ProcessCommand, BadInputGivesOneErrorLineAndNoOutputFile)
         SCOPED_TRACE(c.name);
         const std::string in = Write(std::string(c.name) + ".wav", c.content);
         const std::string out = folder + c.name + "-out.wav";
-        const RunResult run = RunEffectHost("process \"" + in + "\" \"" + out + "\"");
+        const RunResult run = RunEffectHost("process \"" + in + "\" \"" + out + "\"");  // NOLINT(performance-inefficient-string-concatenation): one command line a run
         EXPECT_NE(0u, run.exitCode);
         EXPECT_NE(std::string::npos, run.output.find(c.says)) << run.output;
         EXPECT_EQ(1, std::count(run.output.begin(), run.output.end(), '\n')) << run.output;

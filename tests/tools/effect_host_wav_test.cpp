@@ -89,7 +89,7 @@ void ExpectFiltered(const std::vector<std::vector<float>>& input, const std::str
     const auto samples = FloatSamples(output, static_cast<uint16_t>(input.size()));
     ASSERT_EQ(input.size(), samples.size());
     for (size_t k = 0; k < input.size(); ++k) {
-        const std::vector<float> there(input[k].begin(), input[k].begin() + frames);
+        const std::vector<float> there(input[k].begin(), input[k].begin() + static_cast<std::ptrdiff_t>(frames));
         ASSERT_EQ(ReferenceStream(there, rate, 1000, 400, kDefaultGain), samples[k]) << "channel " << k;
     }
 }

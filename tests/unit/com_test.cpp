@@ -86,7 +86,7 @@ TEST(ComError, CopiesShareTheErrorInfoAndReleaseIt)
     {
         info->AddRef();
         ComError original(E_FAIL, ComPtr<IErrorInfo>(info.Get()));
-        ComError copy(original);
+        ComError copy(original);  // NOLINT(performance-unnecessary-copy-initialization): the copy is under test
         EXPECT_EQ(info.Get(), copy.Info());
         EXPECT_EQ(before + 2, References(info.Get()));
     }

@@ -77,7 +77,7 @@ public:
     bool Check(size_t size) const
     {
         GuardedBytes storage(size);
-        std::copy(bytes_.begin(), bytes_.begin() + size, storage.Data());
+        std::copy(bytes_.begin(), bytes_.begin() + static_cast<std::ptrdiff_t>(size), storage.Data());
         return IsCompleteFontedDialogTemplate(storage.Data(), size);
     }
     bool Check() const { return Check(bytes_.size()); }
@@ -105,7 +105,7 @@ Built Standard(DWORD style, WORD items = 2)
     t.Dword(0);
     built.itemCountAt = t.Size();
     t.Word(items);
-    for (short value : {0, 0, 200, 100})
+    for (int value : {0, 0, 200, 100})
         t.Word(static_cast<WORD>(value));
     t.Word(0);  // no menu
     t.Word(0);  // the standard class
@@ -119,7 +119,7 @@ Built Standard(DWORD style, WORD items = 2)
     t.AlignToDword();
     t.Dword(WS_CHILD | WS_VISIBLE);
     t.Dword(0);
-    for (short value : {4, 4, 50, 10})
+    for (int value : {4, 4, 50, 10})
         t.Word(static_cast<WORD>(value));
     t.Word(100);
     t.Ordinal(0x0082);
@@ -128,7 +128,7 @@ Built Standard(DWORD style, WORD items = 2)
     t.AlignToDword();
     t.Dword(WS_CHILD | WS_VISIBLE);
     t.Dword(0);
-    for (short value : {4, 20, 18, 60})
+    for (int value : {4, 20, 18, 60})
         t.Word(static_cast<WORD>(value));
     t.Word(101);
     t.String(L"msctls_trackbar32");
@@ -151,7 +151,7 @@ Built Extended(DWORD style, WORD items = 2)
     t.Dword(style);
     built.itemCountAt = t.Size();
     t.Word(items);
-    for (short value : {0, 0, 200, 100})
+    for (int value : {0, 0, 200, 100})
         t.Word(static_cast<WORD>(value));
     t.Ordinal(7);
     t.String(L"OwnDialogClass");
@@ -170,7 +170,7 @@ Built Extended(DWORD style, WORD items = 2)
         t.Dword(0);
         t.Dword(0);
         t.Dword(WS_CHILD | WS_VISIBLE);
-        for (short value : {4, 4, 50, 10})
+        for (int value : {4, 4, 50, 10})
             t.Word(static_cast<WORD>(value));
         t.Dword(id);
         if (id == 100) {
@@ -210,7 +210,7 @@ TEST(DialogTemplateCheck, RefusesEveryTemplateCutShort)
 
 TEST(DialogTemplateCheck, RefusesCountsThatRunPastTheEnd)
 {
-    for (Built built : {Standard(kFontedChild), Extended(kFontedChild)}) {
+    for (const Built& built : {Standard(kFontedChild), Extended(kFontedChild)}) {
         SCOPED_TRACE(built.bytes.Size());
         Built oneMore = built;
         oneMore.bytes.PutWord(oneMore.itemCountAt, 3);

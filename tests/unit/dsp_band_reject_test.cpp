@@ -107,7 +107,7 @@ TEST(BandRejectFiltering, OutputDoesNotDependOnHowTheStreamIsCut)
         offset += count;
     }
     for (int k = 0; k < 3; ++k)
-        EXPECT_EQ(0, std::memcmp(whole[k].data(), cut[k].data(), 3000 * sizeof(float))) << "channel " << k;
+        EXPECT_EQ(0, std::memcmp(whole[k].data(), cut[k].data(), 3000 * sizeof(float))) << "channel " << k;  // NOLINT(bugprone-suspicious-memory-comparison): the bit patterns must match
 }
 
 TEST(BandRejectFiltering, SetFormatClearsTheHistory)
@@ -172,7 +172,7 @@ TEST(BandRejectFiltering, EmptyBlocksChangeNeitherSamplesNorHistory)
     node->DoProcess(noChannels);
 
     EXPECT_EQ((std::vector<float>{1, 2, 3, 4}), untouched[0]);
-    EXPECT_EQ(0, std::memcmp(&before, &node->History(0), sizeof before));
+    EXPECT_EQ(0, std::memcmp(&before, &node->History(0), sizeof before));  // NOLINT(bugprone-suspicious-memory-comparison): the bit patterns must match
 }
 
 TEST(BandRejectFiltering, AZeroSampleRateLeavesSamplesUnfilteredAndFinite)

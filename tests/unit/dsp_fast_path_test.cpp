@@ -140,6 +140,7 @@ TEST(BandRejectFastPath, PassingThroughLeavesEveryChannelAndItsHistoryAlone)
     first.FillNoise(12);
     node->DoProcess(first.All());
     std::vector<BandRejectNode::ChannelHistory> before;
+    before.reserve(5);
     for (int k = 0; k < 5; ++k)
         before.push_back(node->History(k));
 

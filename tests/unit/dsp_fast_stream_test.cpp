@@ -80,6 +80,7 @@ public:
     uint32_t Process(std::vector<std::vector<float>>& buffers, int32_t count)
     {
         std::vector<float*> pointers;
+        pointers.reserve(buffers.size());
         for (auto& buffer : buffers)
             pointers.push_back(buffer.data());
         SampleBlock block{0, pointers.data(), pointers.data() + pointers.size(), pointers.data() + pointers.size(),

@@ -61,7 +61,7 @@ inline ::testing::AssertionResult SameBits(const std::vector<float>& expected, c
 inline ::testing::AssertionResult SameHistory(const BandRejectNode::ChannelHistory& expected,
                                               const BandRejectNode::ChannelHistory& actual)
 {
-    if (std::memcmp(&expected, &actual, sizeof expected) == 0)
+    if (std::memcmp(&expected, &actual, sizeof expected) == 0)  // NOLINT(bugprone-suspicious-memory-comparison): the bit patterns must match
         return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << "history expected {" << expected.x1 << ", " << expected.x2 << ", "
                                          << expected.y1 << ", " << expected.y2 << "}, actual {" << actual.x1 << ", "

@@ -16,8 +16,8 @@
 #include "host/plugin_api.h"
 #include "xml/xml_node.h"
 
-extern "C" void* __real_malloc(size_t size);
-extern "C" void __real_free(void* memory);
+extern "C" void* __real_malloc(size_t size);  // NOLINT(bugprone-reserved-identifier): the linker's --wrap name
+extern "C" void __real_free(void* memory);  // NOLINT(bugprone-reserved-identifier): the linker's --wrap name
 
 namespace {
 // Every operator new and malloc of the program. While failAt is set, the failAt-th allocation counted
@@ -82,8 +82,8 @@ void* Checked(void* memory)
 }
 }  // namespace
 
-extern "C" void* __wrap_malloc(size_t size) { return Allocate(size); }
-extern "C" void __wrap_free(void* memory) { Release(memory); }
+extern "C" void* __wrap_malloc(size_t size) { return Allocate(size); }  // NOLINT(bugprone-reserved-identifier): the linker's --wrap name
+extern "C" void __wrap_free(void* memory) { Release(memory); }  // NOLINT(bugprone-reserved-identifier): the linker's --wrap name
 
 void* operator new(size_t size) { return Checked(Allocate(size)); }
 void* operator new[](size_t size) { return Checked(Allocate(size)); }
@@ -228,6 +228,7 @@ struct StreamOutcome {
     static std::vector<float*> PointersTo(std::vector<std::vector<float>>& buffers)
     {
         std::vector<float*> pointers;
+        pointers.reserve(buffers.size());
         for (auto& buffer : buffers)
             pointers.push_back(buffer.data());
         return pointers;
@@ -337,7 +338,7 @@ Loaded LoadWith(Load&& load)
     EffectSettings* record = reinterpret_cast<EffectSettings*>(0xbd);
     loaded.faulted = Faulted([&] { loaded.result = load(&record); });
     loaded.present = record != nullptr;
-    if (record) {
+    if (record) {  // cppcheck-suppress knownConditionTrueFalse ; the load sets it through the lambda
         std::memcpy(&loaded.record, record, sizeof loaded.record);
         Free(record);
     }
@@ -390,7 +391,7 @@ TEST(FaultInjection, SettingsExportsReportEachFailedAllocationAndLeakNothing)
             EXPECT_EQ(2500u, unarmed.loads[i].record.cutOffFreq);
             EXPECT_EQ(300u, unarmed.loads[i].record.bandWidth);
             if (loaded.present) {
-                EXPECT_EQ(0, std::memcmp(&unarmed.loads[i].record, &loaded.record, sizeof loaded.record))
+                EXPECT_EQ(0, std::memcmp(&unarmed.loads[i].record, &loaded.record, sizeof loaded.record))  // NOLINT(bugprone-suspicious-memory-comparison): the bit patterns must match
                     << "loaded as without a fault";
             }
         }

@@ -62,7 +62,6 @@ std::vector<std::string> ChildTexts(const XmlNode& node)
 {
     std::vector<std::string> texts;
     for (const XmlNode* child = node.FirstChild(); child; child = child->NextSibling()) {
-        std::string value;
         if (child->attributes.Size() != 1 || child->attributes[0].name.Str() != "Value")
             texts.push_back(child->Name() + ": " + std::to_string(child->attributes.Size()) + " attributes");
         else
@@ -152,6 +151,7 @@ TEST_F(ParameterLists, FormatOfAnyLengthIsWalkedWhole)
     format += "DWORD";
     nameTexts.push_back("Last");
     std::vector<const char*> names;
+    names.reserve(nameTexts.size());
     for (const auto& n : nameTexts)
         names.push_back(n.c_str());
     XmlTree node(new XmlNode);

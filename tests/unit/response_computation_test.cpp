@@ -32,9 +32,8 @@ EffectSettings Settings(double level, uint32_t centre, uint32_t bandwidth)
 // The dialog's private chain: built once, released at the end.
 class PreviewChain {
 public:
-    PreviewChain()
+    PreviewChain() : record_(Settings(1.0, 1000, 400))
     {
-        record_ = Settings(1.0, 1000, 400);
         if (!BuildChain(&record_))
             throw std::bad_alloc();
     }
@@ -84,7 +83,7 @@ ResponseCurve StraightforwardCurve(const EffectSettings& settings)
     float* channels[] = {samples.data()};
     const SampleBlock block{0, channels, channels + 1, channels + 1, 4000, 0, 0};
     ResponseCurve curve;
-    for (double f = 20.0; f < 21000.0; f *= std::pow(10.0, 0.03)) {
+    for (double f = 20.0; f < 21000.0; f *= std::pow(10.0, 0.03)) {  // NOLINT(cert-flp30-c): the tones are this running product
         for (int i = 0; i < 4000; ++i)
             samples[i] = static_cast<float>(std::sin(i * f * 0.00014247585730565955));
         record.headNode->Process(block);
@@ -103,7 +102,7 @@ ResponseCurve StraightforwardCurve(const EffectSettings& settings)
     if (expected.Size() != actual.Size())
         return ::testing::AssertionFailure() << expected.Size() << " points expected, " << actual.Size() << " actual";
     for (size_t n = 0; n < expected.Size(); ++n)
-        if (std::memcmp(&expected[n], &actual[n], sizeof(CurvePoint)) != 0)
+        if (std::memcmp(&expected[n], &actual[n], sizeof(CurvePoint)) != 0)  // NOLINT(bugprone-suspicious-memory-comparison): the bit patterns must match
             return ::testing::AssertionFailure() << "tone " << n << ": expected (" << expected[n].x << ", "
                                                  << expected[n].y << "), actual (" << actual[n].x << ", "
                                                  << actual[n].y << ")";

@@ -194,9 +194,9 @@ TEST_F(XmlNodeTree, InsertChildAfterAPosition)
     root->InsertChild(nullptr, a);
     EXPECT_TRUE(ChildrenAre(*root, {middle.get(), b, a, tail.get(), unknownAfter.get()}));
     // The tree owns them now.
-    middle.release();
-    tail.release();
-    unknownAfter.release();
+    middle.release();  // NOLINT(bugprone-unused-return-value): the tree owns it
+    tail.release();  // NOLINT(bugprone-unused-return-value): the tree owns it
+    unknownAfter.release();  // NOLINT(bugprone-unused-return-value): the tree owns it
 }
 
 TEST_F(XmlNodeTree, RemoveChildCases)

@@ -219,7 +219,7 @@ bool RunHostPatternBenchmark()
     bool allIdentical = true;
     for (const Case& c : Cases()) {
         const Figures f = Measure(plugin, c, noise);
-        const double samples = static_cast<double>(kSamplesPerRun / c.block * c.block) * c.channels;
+        const double samples = static_cast<double>(kSamplesPerRun / c.block * c.block) * c.channels;  // NOLINT(bugprone-integer-division): whole blocks
         std::printf("%-36s %8d %6d %8.3f %8.3f %8.3f %6.2f  %s\n", Describe(c).c_str(), c.channels,
                     static_cast<int>(c.block), f.host / samples * 1e9, (f.plugin - f.host) / samples * 1e9,
                     (f.plain - f.host) / samples * 1e9, f.Ratio(), f.identical ? "bit-identical" : "DIFFERENT");

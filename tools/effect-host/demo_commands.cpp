@@ -33,7 +33,7 @@ public:
     double Db() const
     {
         if (windowSum_ <= 0.0)
-            return -INFINITY;
+            return -INFINITY;  // NOLINT(bugprone-narrowing-conversions): float infinity widens exactly
         const double power = s1_ * s1_ + s2_ * s2_ - coefficient_ * s1_ * s2_;
         const double amplitude = 2.0 * std::sqrt(std::max(power, 0.0)) / windowSum_;
         return 20.0 * std::log10(amplitude + 1e-12);
@@ -153,6 +153,7 @@ int RunLevel(int argc, char** argv)
     constexpr uint32_t kBlock = 4096;
     std::vector<std::vector<float>> buffers(format.channels, std::vector<float>(kBlock));
     std::vector<float*> pointers;
+    pointers.reserve(buffers.size());
     for (auto& buffer : buffers)
         pointers.push_back(buffer.data());
     // levels[f * channels + k]: frequency f in channel k.

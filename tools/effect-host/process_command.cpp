@@ -18,7 +18,7 @@ class Progress {
 public:
     void operator()(uint64_t done, uint64_t total, uint32_t sampleRate)
     {
-        if (total <= 30ull * sampleRate)
+        if (total <= 30ULL * sampleRate)
             return;
         const int percent = static_cast<int>(done * 100 / total);
         if (percent >= shown_ + 10) {
@@ -59,7 +59,7 @@ std::string OutputName(const std::string& folder, const std::string& input, bool
     std::string name = BaseName(input);
     const size_t dot = name.find_last_of('.');
     if (!sameFormat && dot != std::string::npos && _stricmp(name.c_str() + dot, ".w64") == 0)
-        name = name.substr(0, dot) + ".wav";
+        name.erase(dot).append(".wav");
     const char last = folder.empty() ? '\\' : folder.back();
     return folder + (last == '\\' || last == '/' ? "" : "\\") + name;
 }
@@ -70,7 +70,7 @@ int RunBatch(const PluginLibrary& plugin, const std::vector<ChainStage>& stages,
     std::map<std::string, std::string> outputs;
     for (const ProcessRequest& request : requests) {
         std::string key = request.output;
-        CharLowerA(&key[0]);
+        CharLowerA(key.data());
         const auto taken = outputs.emplace(key, request.input);
         if (!taken.second)
             throw UsageError(request.input + " and " + taken.first->second + " would both be written to " +

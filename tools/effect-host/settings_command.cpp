@@ -56,7 +56,7 @@ void SaveScreenshot(HWND window, const std::string& path)
 std::string SaveNamedPreset(const PluginLibrary& plugin, const Options& options, const EffectSettings& settings)
 {
     if (options.Has("preset-xml")) {
-        const std::string path = FullPath(options.Text("preset-xml"));
+        std::string path = FullPath(options.Text("preset-xml"));
         SavePresetXmlFile(plugin, path, settings);
         return path;
     }
@@ -66,7 +66,7 @@ std::string SaveNamedPreset(const PluginLibrary& plugin, const Options& options,
         return path + " [" + options.Text("section") + "]";
     }
     if (options.Has("preset-reg")) {
-        const std::string key = "HKEY_CURRENT_USER\\" + options.Text("preset-reg");
+        std::string key = "HKEY_CURRENT_USER\\" + options.Text("preset-reg");
         if (!plugin.SavePreset(nullptr, options.Text("preset-reg").c_str(), HKEY_CURRENT_USER,
                                                &settings))
             throw HostError("cannot create the registry key " + key);

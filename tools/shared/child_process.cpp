@@ -21,7 +21,7 @@ ChildExit RunChild(const std::string& commandLine, const std::string& folder, co
     startup.hStdError = output;
     PROCESS_INFORMATION info{};
     std::string line = commandLine;
-    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, folder.empty() ? nullptr : folder.c_str(),
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, folder.empty() ? nullptr : folder.c_str(),
                         &startup, &info))
         throw std::runtime_error("cannot start " + commandLine);
     KernelHandle process(info.hProcess);

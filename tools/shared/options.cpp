@@ -57,7 +57,7 @@ uint32_t Options::Unsigned(const std::string& name, uint32_t fallback) const
     char* end = nullptr;
     errno = 0;
     const unsigned long long value = std::strtoull(text->c_str(), &end, 10);
-    if (text->empty() || (*text)[0] == '-' || *end != '\0' || errno == ERANGE || value > 0xFFFFFFFFull)
+    if (text->empty() || (*text)[0] == '-' || *end != '\0' || errno == ERANGE || value > 0xFFFFFFFFULL)
         throw UsageError("--" + name + " takes a whole number from 0 to 4294967295, not '" + *text + "'");
     return static_cast<uint32_t>(value);
 }

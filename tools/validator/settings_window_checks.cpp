@@ -129,7 +129,7 @@ bool InRangeOrUnchanged(uint32_t value, uint32_t original, uint32_t minimum, uin
 bool LevelPlausible(double level, double original)
 {
     const bool sliderRange = std::isnan(original) || (original >= 0.0 && original <= 1.0);
-    if (std::memcmp(&level, &original, sizeof level) == 0)
+    if (std::memcmp(&level, &original, sizeof level) == 0)  // NOLINT(bugprone-suspicious-memory-comparison): the bit pattern must match
         return true;
     return std::isfinite(level) && (!sliderRange || (level >= 0.0 && level <= 1.0));
 }

@@ -33,7 +33,7 @@ uint32_t ExpectedResult(int32_t n, const std::vector<uint32_t>& returned)
         return returned.at(0);
     size_t call = 0;
     for (int32_t i = 0; i < n / limit; ++i) {
-        const uint32_t r = returned.at(call++);
+        const uint32_t r = returned.at(call++);  // cppcheck-suppress containerOutOfBounds ; at() checks
         if (r < static_cast<uint32_t>(limit))
             return i * limit + r;
     }
@@ -409,6 +409,7 @@ void CheckInstances(Campaign& campaign)
 
         std::vector<std::vector<std::vector<float>>> threaded(count);
         std::vector<WorkerThread> threads;
+        threads.reserve(count);
         for (int i = 0; i < count; ++i)
             threads.emplace_back([&, i] { threaded[i] = ProcessWhole(campaign.Library(), settings[i], 44100, signals[i]); });
         for (auto& thread : threads)

@@ -124,7 +124,7 @@ void WalkRiff(ByteSource& file, WavContents& contents, uint32_t riffSize)
         if (id == "data" && contents.container == WavContainer::Riff) {
             // Streams written without their final size say 0 or 0xFFFFFFFF; take the rest of the file.
             // A 0 is a truly empty chunk when the RIFF size is known and reaches beyond it.
-            const bool chunksFollow = riffSize != kUnknownSize && 8ull + riffSize > body;
+            const bool chunksFollow = riffSize != kUnknownSize && 8ULL + riffSize > body;
             if (size == kUnknownSize || (size == 0 && !chunksFollow)) {
                 walk.Take(id, id, body, contents.fileSize - body);
                 return;
@@ -148,7 +148,7 @@ void WalkWave64(ByteSource& file, WavContents& contents)
             throw WavError("malformed Wave64 chunk size");
         if (!walk.Take(id, FourccOfWave64Id(id), position + 24, size - 24))
             return;
-        position += (size + 7) & ~7ull;
+        position += (size + 7) & ~7ULL;
     }
 }
 }  // namespace

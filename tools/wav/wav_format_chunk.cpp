@@ -91,7 +91,7 @@ WavFormat ParseFormatChunk(const std::vector<uint8_t>& fmt)
     if (fmt.size() < 16)
         throw WavError("malformed fmt chunk");
     WavFormat format;
-    uint16_t tag = Read16(&fmt[0]);
+    uint16_t tag = Read16(fmt.data());
     format.channels = Read16(&fmt[2]);
     format.sampleRate = Read32(&fmt[4]);
     const uint16_t blockAlign = Read16(&fmt[12]);

@@ -9,5 +9,5 @@
 #include "tools/wav/wav_file.h"
 
 // Throws WavError naming the encoding when it is not one effect-host reads.
-WavFormat ParseFormatChunk(const std::vector<uint8_t>& body);
+WavFormat ParseFormatChunk(const std::vector<uint8_t>& fmt);
 std::string FormatChunkBody(const WavFormat& format);

@@ -8,7 +8,7 @@
 #include "tools/wav/wav_format_chunk.h"
 
 namespace {
-constexpr uint64_t kRiffLimit = 0xFFFFFFFFull;
+constexpr uint64_t kRiffLimit = 0xFFFFFFFFULL;
 constexpr size_t kCopyBlock = 1 << 16;
 
 bool IsWave64(WavContainer container) { return container == WavContainer::Wave64; }
@@ -18,7 +18,7 @@ bool NeedsFact(const WavFormat& format) { return format.encoding != SampleEncodi
 // The bytes a chunk takes with its header and padding.
 uint64_t ChunkSpan(WavContainer container, uint64_t size)
 {
-    return IsWave64(container) ? 24 + ((size + 7) & ~7ull) : 8 + size + (size & 1);
+    return IsWave64(container) ? 24 + ((size + 7) & ~7ULL) : 8 + size + (size & 1);
 }
 
 std::string ChunkHeader(WavContainer container, const std::string& id, uint64_t size)
