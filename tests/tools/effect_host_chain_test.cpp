@@ -49,7 +49,7 @@ TEST_F(ChainCommand, StagesGiveWhatTheyGiveOneAfterAnotherThroughFloatFiles)
         SCOPED_TRACE(block);
         ASSERT_EQ(0u, Process(in, between, block + first).exitCode);
         ASSERT_EQ(0u, Process(between, after, block + second).exitCode);
-        const RunResult run = Process(in, chained, block + first + " --then" + second);
+        const RunResult run = Process(in, chained, block + first + " --then" + second);  // NOLINT(performance-inefficient-string-concatenation): a test's command line
         ASSERT_EQ(0u, run.exitCode) << run.output;
         EXPECT_TRUE(ReadFile(after) == ReadFile(chained));
         EXPECT_NE(std::string::npos, run.output.find("centre 50 Hz, bandwidth 4 Hz then level 80.000% (0.8), centre "
@@ -101,6 +101,7 @@ std::map<double, double> Levels(const std::string& output)
     std::map<double, double> levels;
     double frequency = 0, db = 0;
     for (size_t at = output.find(": channel 1: "); at != std::string::npos; at = output.find(": channel 1: ", at + 1))
+        // NOLINTNEXTLINE(cert-err34-c): a line that does not read as both numbers is skipped
         if (std::sscanf(output.c_str() + at, ": channel 1: %lf Hz at %lf dB", &frequency, &db) == 2)
             levels[frequency] = db;
     return levels;
@@ -115,7 +116,8 @@ TEST_F(ChainCommand, HumAndItsHarmonicsGoWhileTheMusicStays)
     const auto after = Levels(RunEffectHost("level " + Quoted(clean) + at).output);
     ASSERT_EQ(6u, before.size());
     ASSERT_EQ(6u, after.size());
-    for (double harmonic = 50; harmonic <= 250; harmonic += 50) {
+    for (int hz = 50; hz <= 250; hz += 50) {
+        const double harmonic = hz;
         EXPECT_GT(before.at(harmonic), -30.0) << harmonic << " Hz is in the recording";
         EXPECT_LE(after.at(harmonic), before.at(harmonic) - 60.0) << harmonic << " Hz";
     }

@@ -12,8 +12,8 @@ TEST(WavWriter, AnOutputPastRiffSizesIsRf64BeforeTheFirstSample)
     layout.format.channels = 2;
     layout.format.sampleRate = 48000;
     layout.format.bitsPerSample = 32;
-    const uint64_t framesThatFit = (0xFFFFFFFFull - 4096) / layout.format.BytesPerFrame();
-    const uint64_t framesPastRiff = 0x100000000ull / layout.format.BytesPerFrame();
+    const uint64_t framesThatFit = (0xFFFFFFFFULL - 4096) / layout.format.BytesPerFrame();
+    const uint64_t framesPastRiff = 0x100000000ULL / layout.format.BytesPerFrame();
     for (uint64_t frames : {framesThatFit, framesPastRiff}) {
         SCOPED_TRACE(frames);
         layout.frames = frames;

@@ -30,7 +30,7 @@ WavFormat OutputFormat(const WavFormat& input, bool sameFormat)
 // The stages that run at the file's rate, with a note for each harmonic left out.
 std::vector<size_t> StagesToRun(const StreamChain& chain, uint32_t sampleRate, std::vector<std::string>& notes)
 {
-    const std::vector<size_t> stages = chain.StagesFor(sampleRate);
+    std::vector<size_t> stages = chain.StagesFor(sampleRate);
     for (size_t k = 0, next = 0; k < chain.Size(); ++k) {
         if (next < stages.size() && stages[next] == k) {
             ++next;

@@ -20,7 +20,7 @@ std::vector<size_t> StreamChain::StagesFor(uint32_t sampleRate) const
 {
     std::vector<size_t> stages;
     for (size_t k = 0; k < records_.size(); ++k)
-        if (!humHarmonic_[k] || 2ull * records_[k]->cutOffFreq < sampleRate)
+        if (!humHarmonic_[k] || 2ULL * records_[k]->cutOffFreq < sampleRate)
             stages.push_back(k);
     return stages;
 }

@@ -21,7 +21,7 @@ public:
     CommaLocale(const CommaLocale&) = delete;
     CommaLocale& operator=(const CommaLocale&) = delete;
 
-    bool Active() const { return std::strcmp(localeconv()->decimal_point, ",") == 0; }
+    static bool Active() { return std::strcmp(localeconv()->decimal_point, ",") == 0; }
     const std::string& Name() const { return name_; }
 
 private:

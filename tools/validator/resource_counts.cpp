@@ -69,6 +69,6 @@ std::string ResourceCounts::Growth(const ResourceCounts& later) const
 
 bool ResourceCounts::NoGrowth(const ResourceCounts& later) const
 {
-    return later.heapBlocks <= heapBlocks + 16 && later.heapBytes <= heapBytes + 64 * 1024 &&
+    return later.heapBlocks <= heapBlocks + 16 && later.heapBytes <= heapBytes + 64ULL * 1024 &&
            later.handles <= handles + 2 && later.gdiObjects <= gdiObjects && later.windows <= windows;
 }

@@ -58,7 +58,7 @@ std::string ScratchFolder(const std::string& name)
 {
     const std::string root = ScratchRoot();
     CreateDirectoryA(root.c_str(), nullptr);
-    const std::string folder = root + name + "\\";
+    std::string folder = root + name + "\\";
     RemoveTree(folder);
     MakeFolder(folder);
     return folder;
@@ -101,7 +101,7 @@ void WriteRegistryValue(const std::string& key, const char* name, DWORD type, co
     std::string stored(2 * bytes.size() + 2, '\0');
     DWORD storedType = 0, size = static_cast<DWORD>(stored.size());
     if (result == ERROR_SUCCESS)
-        result = RegQueryValueExA(created, name, nullptr, &storedType, reinterpret_cast<BYTE*>(&stored[0]), &size);
+        result = RegQueryValueExA(created, name, nullptr, &storedType, reinterpret_cast<BYTE*>(stored.data()), &size);
     // Strings come back through the system's code-page conversion, which may add a terminator:
     // of them only the type is compared.
     const bool isString = type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;

@@ -266,7 +266,7 @@ void CheckLocale(Campaign& campaign, const Stores& stores)
     EffectSettings loadedUnderComma{};
     {
         const CommaLocale locale;
-        if (!locale.Active()) {
+        if (!CommaLocale::Active()) {
             campaign.Check("stored state: a comma-decimal C locale can be set", false);
             return;
         }
