@@ -11,6 +11,8 @@
 namespace {
 
 const char kKey[] = "Software\\BandRejectTests\\Presets";
+// The SDK's constants are pasted literals that clang-tidy misreads inside macro arguments.
+constexpr LONG kRegistryOk = ERROR_SUCCESS;
 
 struct PresetExports : ::testing::Test {
     void SetUp() override
@@ -73,8 +75,9 @@ TEST_F(PresetExports, RegistryRoundTripKeepsEveryStoredValue)
     for (const auto& row : stored) {
         {
             RegistryKey key;
-            ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_WRITE, nullptr, key.Receive(), nullptr),
-                      ERROR_SUCCESS);
+            const LONG created =
+                RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_WRITE, nullptr, key.Receive(), nullptr);
+            ASSERT_EQ(created, kRegistryOk);
             for (int k = 0; k < 4; ++k)
                 RegSetValueExA(key, names[k], 0, REG_NONE, reinterpret_cast<const BYTE*>(&row[k]), 4);
         }
@@ -88,13 +91,14 @@ TEST_F(PresetExports, RegistryRoundTripKeepsEveryStoredValue)
         library.Free(record);
 
         RegistryKey key;
-        ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_READ, key.Receive()), ERROR_SUCCESS);
+        const LONG opened = RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_READ, key.Receive());
+        ASSERT_EQ(opened, kRegistryOk);
         for (int k = 0; k < 4; ++k) {
             SCOPED_TRACE(names[k]);
             DWORD type = 0xdeadbeef, size = 8;
             uint32_t value[2] = {0xdeadbeef, 0xdeadbeef};
             ASSERT_EQ(RegQueryValueExA(key, names[k], nullptr, &type, reinterpret_cast<BYTE*>(value), &size),
-                      ERROR_SUCCESS);
+                      kRegistryOk);
             EXPECT_EQ(type, static_cast<DWORD>(REG_NONE));
             EXPECT_EQ(size, 4u);
             EXPECT_EQ(value[0], row[k]);

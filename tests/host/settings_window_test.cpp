@@ -272,8 +272,10 @@ TEST_F(SettingsWindowTest, IsAHiddenChildOfTheHostWindow)
     ASSERT_TRUE(window != nullptr);
     EXPECT_EQ(frame.Handle(), GetParent(window));
     const LONG style = GetWindowLongA(window, GWL_STYLE);
-    EXPECT_TRUE(style & WS_CHILD) << std::hex << style;
-    EXPECT_FALSE(style & (WS_VISIBLE | WS_POPUP | WS_CAPTION)) << std::hex << style;
+    const bool child = (style & WS_CHILD) != 0;
+    const bool shownOrFramed = (style & (WS_VISIBLE | WS_POPUP | WS_CAPTION)) != 0;
+    EXPECT_TRUE(child) << std::hex << style;
+    EXPECT_FALSE(shownOrFramed) << std::hex << style;
     EXPECT_FALSE(IsWindowVisible(window));
     const HWND graph = GetDlgItem(window, IDC_RESPONSE_GRAPH);
     ASSERT_TRUE(graph != nullptr);

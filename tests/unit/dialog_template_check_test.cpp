@@ -11,6 +11,8 @@
 #include "platform/dialog_template_check.h"
 
 namespace {
+// The SDK's constants are pasted literals that clang-tidy misreads inside macro arguments.
+constexpr DWORD kChild = WS_CHILD;
 constexpr DWORD kFontedChild = WS_CHILD | DS_SETFONT;
 
 // Bytes at the end of a page that is followed by an inaccessible one.
@@ -239,11 +241,11 @@ TEST(DialogTemplateCheck, RefusesATemplateWithoutFontFields)
 {
     // Complete as far as its own style says, but DS_SETFONT would make the dialog manager read
     // font fields that are not there.
-    EXPECT_FALSE(Standard(WS_CHILD).bytes.Check());
-    EXPECT_FALSE(Extended(WS_CHILD).bytes.Check());
+    EXPECT_FALSE(Standard(kChild).bytes.Check());
+    EXPECT_FALSE(Extended(kChild).bytes.Check());
     // The font fields present while the style does not announce them.
     Built fonted = Standard(kFontedChild);
-    fonted.bytes.PutWord(0, LOWORD(WS_CHILD));
+    fonted.bytes.PutWord(0, LOWORD(kChild));
     EXPECT_FALSE(fonted.bytes.Check());
 }
 

@@ -13,6 +13,8 @@
 namespace {
 
 const char kScratchKey[] = "Software\\BandRejectTests\\ParameterList";
+// The SDK's constants are pasted literals that clang-tidy misreads inside macro arguments.
+constexpr LONG kRegistryOk = ERROR_SUCCESS;
 
 std::string TempIni(const char* name)
 {
@@ -193,9 +195,9 @@ TEST_F(ParameterLists, StoreChoiceOnLoadUsesOnlyTheFirstGiven)
     node->SetDword("CutOffFreq", 1);
     {
         RegistryKey key;
-        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kScratchKey, 0, nullptr, 0, KEY_WRITE, nullptr, key.Receive(),
-                                  nullptr),
-                  ERROR_SUCCESS);
+        const LONG created = RegCreateKeyExA(HKEY_CURRENT_USER, kScratchKey, 0, nullptr, 0, KEY_WRITE, nullptr,
+                                             key.Receive(), nullptr);
+        ASSERT_EQ(created, kRegistryOk);
         const DWORD two = 2;
         RegSetValueExA(key, "CutOffFreq", 0, REG_NONE, reinterpret_cast<const BYTE*>(&two), 4);
     }
@@ -243,7 +245,8 @@ TEST_F(ParameterLists, RegistryHoldsFourByteRegNoneValues)
 
     // A REG_DWORD, a 2-byte value and one too large for the variable.
     RegistryKey key;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kScratchKey, 0, KEY_WRITE, key.Receive()), ERROR_SUCCESS);
+    const LONG opened = RegOpenKeyExA(HKEY_CURRENT_USER, kScratchKey, 0, KEY_WRITE, key.Receive());
+    ASSERT_EQ(opened, kRegistryOk);
     const DWORD dword = 5000;
     RegSetValueExA(key, "CutOffFreq", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dword), 4);
     RegSetValueExA(key, "BandWidth", 0, REG_BINARY, reinterpret_cast<const BYTE*>("\x11\x22"), 2);

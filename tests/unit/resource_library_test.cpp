@@ -17,13 +17,15 @@ namespace {
 const char kTraceVariable[] = "LANGUAGE_DLLMAIN_RAN";
 
 std::vector<DWORD> flagsAsked;
+// The SDK's constants are pasted literals that clang-tidy misreads inside macro arguments.
+constexpr DWORD kRefusedFlags = ERROR_INVALID_PARAMETER;
 
 // XP's loader: LOAD_LIBRARY_AS_IMAGE_RESOURCE is an invalid parameter.
 HMODULE WINAPI LoadAsXp(LPCSTR path, HANDLE file, DWORD flags)
 {
     flagsAsked.push_back(flags);
     if (flags & LOAD_LIBRARY_AS_IMAGE_RESOURCE) {
-        SetLastError(ERROR_INVALID_PARAMETER);
+        SetLastError(kRefusedFlags);
         return nullptr;
     }
     return LoadLibraryExA(path, file, flags);
@@ -73,7 +75,7 @@ TEST_F(ResourceLibraryTest, AMissingLibraryIsNotAskedForTwice)
 {
     const std::string missing = ProgramFolder() + "no-such-language.dll";
     EXPECT_EQ(nullptr, MapResourceLibrary(missing.c_str(), LoadAsXp));
-    EXPECT_NE(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
+    EXPECT_NE(kRefusedFlags, GetLastError());
     flagsAsked.clear();
     EXPECT_EQ(nullptr, MapResourceLibrary(missing.c_str(), LoadRecorded));
     EXPECT_EQ(1u, flagsAsked.size());

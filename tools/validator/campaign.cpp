@@ -74,7 +74,8 @@ void RunInOwnProcess(Campaign& campaign, const CheckGroup& group, const std::str
 {
     const std::string folder = ScratchFolder(std::string("group-") + group.name);
     const ChildRun run = RunSelf("\"" + pluginPath + "\" --only " + group.name + " --seed " +
-                                     std::to_string(campaign.Seed()) + (campaign.Quick() ? " --quick" : ""),
+                                     std::to_string(campaign.Seed()) + (campaign.Quick() ? " --quick" : "") +
+                                     " --load-limit-ms " + std::to_string(campaign.LoadLimitMs()),
                                  folder, kGroupTimeLimitMs);
     // The child's check lines stand as they are; its header and summary are this run's own.
     int passed = -1, failed = -1;

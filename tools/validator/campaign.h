@@ -13,8 +13,11 @@
 
 class Campaign {
 public:
-    Campaign(const PluginLibrary& plugin, uint32_t seed, bool quick)
-        : plugin_(plugin), seed_(seed), quick_(quick), random_(seed)
+    // What one hostile file's load may take, process start included, unless told otherwise.
+    static constexpr uint32_t kDefaultLoadLimitMs = 2000;
+
+    Campaign(const PluginLibrary& plugin, uint32_t seed, bool quick, uint32_t loadLimitMs = kDefaultLoadLimitMs)
+        : plugin_(plugin), seed_(seed), quick_(quick), loadLimitMs_(loadLimitMs), random_(seed)
     {
     }
 
@@ -29,6 +32,7 @@ public:
     const PluginLibrary& Library() const { return plugin_; }
     uint32_t Seed() const { return seed_; }
     bool Quick() const { return quick_; }
+    uint32_t LoadLimitMs() const { return loadLimitMs_; }
     std::mt19937& Random() { return random_; }
     int Passed() const { return passed_; }
     int Failed() const { return failed_; }
@@ -37,6 +41,7 @@ private:
     const PluginLibrary& plugin_;
     uint32_t seed_;
     bool quick_;
+    uint32_t loadLimitMs_;
     std::mt19937 random_;
     int passed_ = 0;
     int failed_ = 0;

@@ -1,5 +1,5 @@
 // validator [PLUGIN.dll] [--seed N] [--seeds K] [--quick] [--only GROUP] [--cost quick] [--no-display]
-//           [--isolate]
+//           [--isolate] [--load-limit-ms MS]
 // (validator PLUGIN.dll --probe startup|preset [--file FILE] is one hostile-file load, run by the campaign.)
 #include <cstdio>
 #include <cstring>
@@ -12,7 +12,7 @@
 
 namespace {
 const char kUsage[] = "validator [PLUGIN.dll] [--seed N] [--seeds K] [--quick] [--only GROUP] [--cost quick] "
-                      "[--no-display] [--isolate]";
+                      "[--no-display] [--isolate] [--load-limit-ms MS]";
 
 // Which groups a run takes, from its options.
 struct Selection {
@@ -55,7 +55,7 @@ int Validate(int argc, char** argv)
         options.Allow({"probe", "file"});
         return RunFileProbe(path, options.Text("probe"), options.Text("file"));
     }
-    options.Allow({"seed", "seeds", "quick", "only", "cost", "no-display", "isolate"});
+    options.Allow({"seed", "seeds", "quick", "only", "cost", "no-display", "isolate", "load-limit-ms"});
     const Selection selection = Select(options);
     const uint32_t firstSeed = options.Unsigned("seed", 1);
     const uint32_t seeds = options.Unsigned("seeds", 1);
@@ -64,7 +64,8 @@ int Validate(int argc, char** argv)
     int passed = 0, failed = 0;
     for (uint32_t seed = firstSeed; seed < firstSeed + seeds; ++seed) {
         std::printf("seed %u\n", seed);
-        Campaign campaign(plugin, seed, options.Has("quick"));
+        Campaign campaign(plugin, seed, options.Has("quick"),
+                          options.Unsigned("load-limit-ms", Campaign::kDefaultLoadLimitMs));
         for (const CheckGroup& group : CheckGroups())
             if (selection.Takes(group))
                 RunGroup(campaign, group, options.Has("isolate"));
