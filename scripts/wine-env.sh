@@ -48,13 +48,19 @@ start_wine() {
     wine cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
 }
 
+# at_exit COMMAND: run when the script ends, however it ends, after those registered before.
+at_exit() {
+    exit_commands="${exit_commands:-}$1;"
+    trap "$exit_commands" EXIT
+}
+
 # Wine's desktop starts with the first program that needs it and keeps that program's output
 # open; started here from a holder with none, it belongs to no test and stays for the run.
 hold_desktop() {
     rm -f "$build_dir/desktop-ready"
     (cd "$build_dir" && exec wine bin/desktop_holder.exe desktop-ready </dev/null >/dev/null 2>&1) &
     desktop_holder=$!
-    trap 'kill "$desktop_holder" 2>/dev/null || true' EXIT
+    at_exit 'kill "$desktop_holder" 2>/dev/null || true'
     for _ in $(seq 300); do
         [ -e "$build_dir/desktop-ready" ] && return 0
         sleep 0.1
