@@ -28,9 +28,11 @@ tidy_log=$analysis_dir/clang-tidy.log
 tidy_status=0
 # In a test the analyzer would follow every assertion's failure branch deep into GoogleTest's
 # message formatting: forty seconds a file for paths no test takes. Shallow, it still follows
-# the test's own code and the small functions it calls.
-grep "^$repo/tests/" "$analysis_dir/sources.txt" >"$analysis_dir/test-sources.txt" || true
-grep -v "^$repo/tests/" "$analysis_dir/sources.txt" >"$analysis_dir/other-sources.txt" || true
+# the test's own code and the small functions it calls. The validator's campaign and the
+# benchmark are tests in all but name.
+checking_code="^$repo/(tests|tools/validator|tools/benchmark)/"
+grep -E "$checking_code" "$analysis_dir/sources.txt" >"$analysis_dir/test-sources.txt" || true
+grep -vE "$checking_code" "$analysis_dir/sources.txt" >"$analysis_dir/other-sources.txt" || true
 shallow=(--extra-arg=-Xclang --extra-arg=-analyzer-config --extra-arg=-Xclang --extra-arg=mode=shallow)
 {
     xargs -P"$jobs" -n4 clang-tidy "${tidy_args[@]}" <"$analysis_dir/other-sources.txt" || tidy_status=$?
