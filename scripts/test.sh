@@ -13,8 +13,12 @@ repo=$(cd "$(dirname "$0")/.." && pwd)
 analysis_output=$(mktemp)
 at_exit "rm -f '$analysis_output'"
 if [ "${STATIC_ANALYSIS:-1}" != 0 ]; then
-    setsid nice -n 19 "$repo/scripts/static-analysis.sh" >"$analysis_output" 2>&1 &
+    # A process group of its own, to end it whole; not a session of its own, where the kernel's
+    # per-session scheduling would give it an equal share whatever its priority.
+    set -m
+    nice -n 19 "$repo/scripts/static-analysis.sh" >"$analysis_output" 2>&1 &
     analysis=$!
+    set +m
     at_exit "kill -- -$analysis 2>/dev/null || true"
 fi
 
