@@ -18,14 +18,14 @@ const char kTraceVariable[] = "LANGUAGE_DLLMAIN_RAN";
 
 std::vector<DWORD> flagsAsked;
 // The SDK's constants are pasted literals that clang-tidy misreads inside macro arguments.
-constexpr DWORD kRefusedFlags = ERROR_INVALID_PARAMETER;
+constexpr DWORD kImageResourceRefused = ERROR_INVALID_PARAMETER;
 
 // XP's loader: LOAD_LIBRARY_AS_IMAGE_RESOURCE is an invalid parameter.
 HMODULE WINAPI LoadAsXp(LPCSTR path, HANDLE file, DWORD flags)
 {
     flagsAsked.push_back(flags);
     if (flags & LOAD_LIBRARY_AS_IMAGE_RESOURCE) {
-        SetLastError(kRefusedFlags);
+        SetLastError(kImageResourceRefused);
         return nullptr;
     }
     return LoadLibraryExA(path, file, flags);
@@ -75,7 +75,7 @@ TEST_F(ResourceLibraryTest, AMissingLibraryIsNotAskedForTwice)
 {
     const std::string missing = ProgramFolder() + "no-such-language.dll";
     EXPECT_EQ(nullptr, MapResourceLibrary(missing.c_str(), LoadAsXp));
-    EXPECT_NE(kRefusedFlags, GetLastError());
+    EXPECT_NE(kImageResourceRefused, GetLastError());
     flagsAsked.clear();
     EXPECT_EQ(nullptr, MapResourceLibrary(missing.c_str(), LoadRecorded));
     EXPECT_EQ(1u, flagsAsked.size());
